@@ -1,0 +1,108 @@
+// GLUT side of the main loop: the window, the callbacks and the shared pictures.
+#include "shell/mainLoop.h"
+
+#include <GL/glut.h>
+#include <GL/glu.h>
+#include <cstdio>
+
+#include "graphics/font.h"
+#include "graphics/image.h"
+#include "graphics/quads.h"
+#include "input/input.h"
+#include "shell/settings.h"
+
+bool initWindow()
+{
+    loadSettings(&settings.fullscreen, &settings.musicVolume, &settings.sfxVolume, &settings.swapP1);
+
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA);
+    glutInitWindowPosition(100, 100);
+    glutInitWindowSize(640, 480);
+    if (glutCreateWindow("KelVantis Demo -- by Orvelle") == 0)
+        return false;
+
+    glutDisplayFunc(onDisplay);
+    glutIdleFunc(onIdle);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyDown);
+    glutSpecialFunc(onSpecialDown);
+    glutKeyboardUpFunc(onKeyUp);
+    glutSpecialUpFunc(onSpecialUp);
+    glutJoystickFunc(onJoystick, 10);
+    glutTimerFunc(11, onClockTick, 1);
+    // Must come after the window exists: freeglut aborts otherwise.
+    glutIgnoreKeyRepeat(1);
+
+    if (loadFont() == 0)
+        return false;
+    buildFont();
+
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glAlphaFunc(GL_GREATER, 0.1f);
+    glEnable(GL_ALPHA_TEST);
+
+    if (settings.fullscreen != 0)
+        glutFullScreen();
+    return true;
+}
+
+// A JPEG picture; texId 0 afterwards means the load failed.
+static Texture* loadJpegPicture(const char* path, const char* failure)
+{
+    Texture* t = new Texture();
+    loadJpegTexture(&t->texId, path, &t->width, &t->height);
+    if (t->texId == 0)
+        printf("%s", failure);
+    makeQuadListFlipped(&t->list, t->width, t->height);
+    return t;
+}
+
+static Texture* loadBmpPicture(const char* path, const char* failure, bool withList)
+{
+    Texture* t = new Texture();
+    if (!loadBmpTexture(path, &t->texId, &t->width, &t->height))
+        printf("%s", failure);
+    if (withList)
+        makeQuadList(&t->list, t->width, t->height);
+    return t;
+}
+
+void loadSharedTextures()
+{
+    bgTexture = loadJpegPicture("gfx/bg.jpg", "Problem initializing bg.jpg\n");
+    storyMapTexture = loadJpegPicture("gfx/storymap.jpg", "Problem initializing storymap.jpg\n");
+    emblemTexture = loadBmpPicture("gfx/yrere.bmp", "Problem loading yrere.bmp", true);
+    timeBonusTexture = loadBmpPicture("gfx/timebonus.bmp", "Problem loading timebonus.bmp", true);
+    gameOverTexture = loadJpegPicture("gfx/gameover.jpg", "Problem initializing gameover.jpg\n");
+    pixelTexture = loadBmpPicture("gfx/pixel.bmp", "Problem loading pixel.bmp", false);
+}
+
+void onReshape(int width, int height)
+{
+    const Viewport v = computeViewport(width, height);
+    glViewport(v.x, v.y, v.width, v.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 640, 480, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void onIdle()
+{
+    idleStep();
+}
+
+void onDisplay()
+{
+    displayStep();
+}
+
+void onClockTick(int /*value*/)
+{
+    glutPostRedisplay();
+    const int delay = advanceClock();
+    glutTimerFunc(delay, onClockTick, 1);
+}

@@ -1,0 +1,51 @@
+// Start-up, the GLUT callbacks, the game clock and the update/draw handshake.
+#pragma once
+
+struct Texture;
+
+// ---- Game clock -----------------------------------------------------------
+extern float curTime;       // game clock in ms; advanced only by advanceClock (85 ticks = 1000 ms)
+extern float lastTime;      // curTime just before the latest tick
+extern bool frameUpdated;   // an update has run and has not been drawn yet
+extern bool debugMode;      // debug run: 1 ms per tick, debug readouts; set by the title menu
+
+// ---- Pictures shared by several screens (created at start-up, never freed) --
+extern Texture* bgTexture;        // "gfx/bg.jpg", the scrolling background
+extern Texture* storyMapTexture;  // "gfx/storymap.jpg", story screen picture
+extern Texture* emblemTexture;    // "gfx/yrere.bmp", rotating emblem (story, game over)
+extern Texture* timeBonusTexture; // "gfx/timebonus.bmp", time bonus popup
+extern Texture* gameOverTexture;  // "gfx/gameover.jpg", game-over picture
+extern Texture* pixelTexture;     // "gfx/pixel.bmp", death-particle dot
+
+// One normal tick adds this single-precision step (about 1000/85 ms).
+constexpr float clockStep = 11.7647f;
+// Target aspect of the 640x480 logical screen, a hair above 4/3.
+constexpr float targetAspect = 1.3333334f;
+
+// Advances curTime by one tick (1.0 in debug runs) and records lastTime.
+// Returns the delay in real ms before the next tick (11, or 1 in debug runs).
+// Called by onClockTick; tests call it directly.
+int advanceClock();
+
+// Viewport of a window: the 640x480 picture letter- or pillar-boxed inside it.
+struct Viewport {
+    int x, y, width, height;
+};
+// Viewport for a window of width x height pixels (0 counts as 1). Called by onReshape.
+Viewport computeViewport(int width, int height);
+
+// Idle half of the handshake: runs updateFrame unless an update is waiting to be drawn.
+void idleStep();
+// Display half of the handshake: runs drawFrame when an update is pending, then clears the flag.
+void displayStep();
+
+// ---- Platform side (GLUT) ---------------------------------------------------
+// Reads the settings, opens the window, registers the callbacks, loads the font
+// and sets the GL state. False means the program cannot run. Called once by main.
+bool initWindow();
+// Loads the six shared pictures with their failure messages. Called once by main.
+void loadSharedTextures();
+void onReshape(int width, int height);
+void onIdle();
+void onDisplay();
+void onClockTick(int value);

@@ -1,0 +1,4 @@
+// Level map loading.
+#include "world/map.h"
+
+void loadLevel() {}

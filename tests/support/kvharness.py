@@ -1,0 +1,161 @@
+"""End-to-end harness: a private Xvfb, the real game binary in a temporary
+copy of the game folder, keys sent with xdotool, and everything the run left
+behind (stdout, stderr, exit code, files).
+
+Environment (set by CTest): KV_BINARY, KV_GAME_DIR.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+class Xvfb:
+    """A private X server on a display number it picks itself (-displayfd)."""
+
+    def __init__(self, screen="1024x768x24"):
+        self.screen = screen
+        self.proc = None
+        self.display = None
+
+    def __enter__(self):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        data = b""
+        deadline = time.time() + 30
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not data.endswith(b"\n") and time.time() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                data += chunk
+        if not data.strip():
+            self.proc.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + data.decode().strip()
+        return self
+
+    def __exit__(self, *exc):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        return False
+
+
+class GameRun:
+    """One run of the game in a fresh copy of the game folder.
+
+    with Xvfb() as x, GameRun(x) as g:
+        g.start(); g.wait_window(); g.hold("Escape"); g.wait_exit()
+    """
+
+    TITLE = "KelVantis Demo -- by Orvelle"
+
+    def __init__(self, xvfb, game_dir=None, env=None, keep_cfg=False):
+        self.xvfb = xvfb
+        self.src_game = game_dir or os.environ["KV_GAME_DIR"]
+        self.binary = os.environ["KV_BINARY"]
+        self.extra_env = env or {}
+        self.proc = None
+        self.workdir = None
+        self.window = None
+        self.returncode = None
+        self.stdout = b""
+        self.stderr = b""
+
+    def __enter__(self):
+        self.workdir = tempfile.mkdtemp(prefix="kve2e-")
+        self.game = os.path.join(self.workdir, "game")
+        shutil.copytree(self.src_game, self.game)
+        return self
+
+    def __exit__(self, *exc):
+        self.kill()
+        shutil.rmtree(self.workdir, ignore_errors=True)
+        return False
+
+    def path(self, name):
+        return os.path.join(self.game, name)
+
+    def start(self):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.xvfb.display
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        env.update(self.extra_env)
+        self._out = open(os.path.join(self.workdir, "stdout"), "wb")
+        self._err = open(os.path.join(self.workdir, "stderr"), "wb")
+        self.proc = subprocess.Popen([self.binary], cwd=self.game, env=env,
+                                     stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
+
+    def xdotool(self, *args, check=True):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.xvfb.display
+        res = subprocess.run(["xdotool", *args], env=env, capture_output=True, timeout=60)
+        if check and res.returncode != 0:
+            raise RuntimeError("xdotool %s failed: %s" % (args, res.stderr.decode()))
+        return res.stdout.decode()
+
+    def wait_window(self, timeout=30):
+        """Waits for the game window, focuses it and returns its id."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("game exited with %d before its window showed" % self.proc.returncode)
+            out = self.xdotool("search", "--name", "^" + self.TITLE + "$", check=False).split()
+            if out:
+                self.window = out[0]
+                self.xdotool("windowfocus", "--sync", self.window, check=False)
+                time.sleep(0.3)  # a few frames so the first updates have run
+                return self.window
+            time.sleep(0.1)
+        raise RuntimeError("game window did not appear")
+
+    def hold(self, key, seconds=0.1):
+        """Presses a key, keeps it down for several ticks, releases it.
+
+        A plain `xdotool key` can land press and release between two ticks,
+        so the game would never see the key down."""
+        self.xdotool("keydown", key)
+        time.sleep(seconds)
+        self.xdotool("keyup", key)
+        time.sleep(0.1)
+
+    def window_geometry(self):
+        out = self.xdotool("getwindowgeometry", "--shell", self.window)
+        return dict(line.split("=", 1) for line in out.split())
+
+    def wait_exit(self, timeout=20):
+        try:
+            self.returncode = self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise RuntimeError("game did not exit within %s s" % timeout)
+        self._collect()
+        return self.returncode
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGKILL)
+            self.proc.wait()
+            self._collect()
+
+    def _collect(self):
+        if self.proc is None or self._out.closed:
+            return
+        self.returncode = self.proc.returncode
+        self._out.close()
+        self._err.close()
+        with open(os.path.join(self.workdir, "stdout"), "rb") as f:
+            self.stdout = f.read()
+        with open(os.path.join(self.workdir, "stderr"), "rb") as f:
+            self.stderr = f.read()

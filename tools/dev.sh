@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# One-stop developer script for a fresh Debian 12 machine.
+#   bash tools/dev.sh play   install packages, build, start the game
+#   bash tools/dev.sh test   install packages, build, run every test
+# Set KV_SANITIZE=1 to build into build-asan with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake pkg-config
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libjpeg-dev zlib1g-dev
+  libsdl2-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
+  libgtest-dev libbenchmark-dev
+  xvfb xdotool python3 python3-pil
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  local dir=build flags=()
+  if [ "${KV_SANITIZE:-0}" = 1 ]; then
+    dir=build-asan
+    flags+=(-DKV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  fi
+  cmake -S . -B "$dir" "${flags[@]}" >&2
+  cmake --build "$dir" -j"$(nproc)" >&2
+  echo "$dir"
+}
+
+case "${1:-}" in
+  play)
+    install_packages
+    dir=$(build | tail -n 1)
+    cd "$dir/game"
+    exec ../kelvantis
+    ;;
+  test)
+    install_packages
+    dir=$(build | tail -n 1)
+    cd "$dir"
+    ctest --output-on-failure -j"$(nproc)"
+    ;;
+  *)
+    echo "usage: bash tools/dev.sh play|test" >&2
+    exit 2
+    ;;
+esac
