@@ -153,6 +153,9 @@ int SpriteAnim::load(const char* folder, const char* infoFile)
             fclose(file);
             framesReady = count + 1; // so that release frees this frame's record too
             release();
+            // A width of 0 is how the tile drawing tells a picture that did not load.
+            width = 0;
+            height = 0;
             return -1;
         }
         makeQuadList(&texture->list, texture->width, texture->height);

@@ -105,6 +105,7 @@ TEST_F(AnimFiles, FramePictureThatFailsEndsTheLoadAndLeavesNothingToDraw)
     EXPECT_EQ(anim.load("anim", "test.kvs"), -1);
     EXPECT_EQ(fakeBmpLoads.size(), 2u); // stops at the failing picture
     EXPECT_EQ(anim.framesReady, 0);
+    EXPECT_EQ(anim.width, 0);
     AnimCursor cursor;
     cursor.set(&anim);
     curTime = 1000.0f;
