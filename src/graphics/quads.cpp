@@ -1,13 +1,155 @@
-// Textured quads.
+// Textured quads in the 640x480 y-down screen space.
 #include "graphics/quads.h"
+
+#include <GL/gl.h>
+
+#include "graphics/image.h"
+#include "shell/mainLoop.h"
 
 float bgScroll = 0.0f;
 float overlayScroll = 0.5f;
 
-void makeQuadList(unsigned int*, int, int) {}
-void makeQuadListFlipped(unsigned int*, int, int) {}
-void drawTexture(Texture*, int, int) {}
-void drawTextureRotated(Texture*, int, int, float) {}
-void drawTextureBlended(Texture*, int, int, int) {}
-void drawBackground() {}
-void drawBackgroundOverlay() {}
+// One list per picture: a four-vertex strip whose texture rows are chosen by
+// the picture's storage order (tTop is the t coordinate of the top edge).
+static void compileQuadList(unsigned int* list, int w, int h, float tTop)
+{
+    const float tBottom = 1.0f - tTop;
+    const double dw = static_cast<double>(w);
+    const double dh = static_cast<double>(h);
+    *list = glGenLists(1);
+    glNewList(*list, GL_COMPILE);
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(1.0f, tBottom);
+    glVertex2d(dw, dh);
+    glTexCoord2f(0.0f, tBottom);
+    glVertex2d(0.0, dh);
+    glTexCoord2f(1.0f, tTop);
+    glVertex2d(dw, 0.0);
+    glTexCoord2f(0.0f, tTop);
+    glVertex2d(0.0, 0.0);
+    glEnd();
+    glEndList();
+}
+
+void makeQuadList(unsigned int* list, int w, int h)
+{
+    // A BMP is stored bottom row first, so its top row is at t = 1.
+    compileQuadList(list, w, h, 1.0f);
+}
+
+void makeQuadListFlipped(unsigned int* list, int w, int h)
+{
+    // A JPEG arrives top row first, so its top row is at t = 0.
+    compileQuadList(list, w, h, 0.0f);
+}
+
+// A missing texture record, or one whose picture never got a texture name,
+// has nothing to show; drawing it would paint a plain rectangle instead.
+static bool hasPicture(const Texture* texture)
+{
+    return texture != nullptr && texture->texId != 0;
+}
+
+void drawTexture(Texture* texture, int x, int y)
+{
+    if (!hasPicture(texture))
+        return;
+    glEnable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
+    glBindTexture(GL_TEXTURE_2D, texture->texId);
+    glCallList(texture->list);
+}
+
+void drawTextureRotated(Texture* texture, int x, int y, float angle)
+{
+    if (!hasPicture(texture))
+        return;
+    glEnable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
+    glRotatef(angle, 0.0f, 0.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, texture->texId);
+    const float hw = static_cast<float>(texture->width / 2);
+    const float hh = static_cast<float>(texture->height / 2);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-hw, -hh, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(hw, -hh, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(hw, hh, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-hw, hh, 0.0f);
+    glEnd();
+}
+
+void drawTextureBlended(Texture* texture, int x, int y, int alpha)
+{
+    if (!hasPicture(texture))
+        return;
+    glEnable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glLoadIdentity();
+    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
+    glBindTexture(GL_TEXTURE_2D, texture->texId);
+    glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(alpha / 255.0));
+    glCallList(texture->list);
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+}
+
+// Adds step to a layer offset; past one full picture width it starts over.
+static void advanceScroll(float* scroll, float step)
+{
+    *scroll += step;
+    if (*scroll > 1.0f)
+        *scroll = 0.0f;
+}
+
+// A strip of the background picture from (0, 0) to (640, h), shifted by
+// scroll picture widths; t = 0 (the JPEG's top row) lies at the top edge.
+static void drawScrollStrip(float scroll, float h)
+{
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(scroll + 1.0f, 1.0f);
+    glVertex2f(640.0f, h);
+    glTexCoord2f(scroll, 1.0f);
+    glVertex2f(0.0f, h);
+    glTexCoord2f(scroll + 1.0f, 0.0f);
+    glVertex2f(640.0f, 0.0f);
+    glTexCoord2f(scroll, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glEnd();
+}
+
+void drawBackground()
+{
+    // Without a background picture nothing is drawn, but the layer keeps
+    // moving so that it stays in step with the overlay.
+    if (hasPicture(bgTexture)) {
+        glEnable(GL_TEXTURE_2D);
+        glLoadIdentity();
+        glTranslatef(0.0f, 120.0f, 0.0f);
+        glBindTexture(GL_TEXTURE_2D, bgTexture->texId);
+        drawScrollStrip(bgScroll, static_cast<float>(bgTexture->height));
+    }
+    advanceScroll(&bgScroll, 0.0003f);
+}
+
+void drawBackgroundOverlay()
+{
+    if (hasPicture(bgTexture)) {
+        glEnable(GL_TEXTURE_2D);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glEnable(GL_BLEND);
+        glLoadIdentity();
+        glBindTexture(GL_TEXTURE_2D, bgTexture->texId);
+        glColor4f(0.0f, 0.3f, 1.0f, 0.5f);
+        drawScrollStrip(overlayScroll, 480.0f);
+        glDisable(GL_BLEND);
+        glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    }
+    advanceScroll(&overlayScroll, 0.0008f);
+}

@@ -1,5 +1,5 @@
 // Graphics platform functions replaced for the unit tests: a BMP "loads" when
-// the file exists, and draws are only counted.
+// the file exists (and is not a folder), and draws are logged.
 #include "support/fakeGraphics.h"
 
 #include <sys/stat.h>
@@ -11,6 +11,8 @@ std::vector<std::string> fakeBmpLoads;
 int fakeBmpWidth = 32;
 int fakeBmpHeight = 32;
 int fakeDrawCalls = 0;
+std::vector<FakeDraw> fakeDraws;
+int fakeQuadLists = 0;
 
 void resetFakeGraphics()
 {
@@ -18,6 +20,8 @@ void resetFakeGraphics()
     fakeBmpWidth = 32;
     fakeBmpHeight = 32;
     fakeDrawCalls = 0;
+    fakeDraws.clear();
+    fakeQuadLists = 0;
 }
 
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height)
@@ -25,7 +29,7 @@ bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* heig
     static unsigned int nextId = 1;
     fakeBmpLoads.push_back(name);
     struct stat st;
-    if (stat(name, &st) != 0)
+    if (stat(name, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     *texId = nextId++;
     *width = fakeBmpWidth;
@@ -37,6 +41,7 @@ void makeQuadList(unsigned int* list, int, int)
 {
     static unsigned int nextList = 1;
     *list = nextList++;
+    fakeQuadLists++;
 }
 
 void makeQuadListFlipped(unsigned int* list, int w, int h)
@@ -44,6 +49,23 @@ void makeQuadListFlipped(unsigned int* list, int w, int h)
     makeQuadList(list, w, h);
 }
 
-void drawTexture(Texture*, int, int) { fakeDrawCalls++; }
-void drawTextureRotated(Texture*, int, int, float) { fakeDrawCalls++; }
-void drawTextureBlended(Texture*, int, int, int) { fakeDrawCalls++; }
+static void logDraw(FakeDrawKind kind, Texture* texture, int x, int y, float angle, int alpha)
+{
+    fakeDrawCalls++;
+    fakeDraws.push_back(FakeDraw{kind, texture, x, y, angle, alpha});
+}
+
+void drawTexture(Texture* texture, int x, int y)
+{
+    logDraw(FakeDrawKind::plain, texture, x, y, 0.0f, 0);
+}
+
+void drawTextureRotated(Texture* texture, int x, int y, float angle)
+{
+    logDraw(FakeDrawKind::rotated, texture, x, y, angle, 0);
+}
+
+void drawTextureBlended(Texture* texture, int x, int y, int alpha)
+{
+    logDraw(FakeDrawKind::blended, texture, x, y, 0.0f, alpha);
+}
