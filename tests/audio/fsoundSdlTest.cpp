@@ -17,6 +17,8 @@
 #include <vorbis/vorbisenc.h>
 
 #include "audio/fsound.h"
+#include "audio/sound.h"
+#include "shell/settings.h"
 #include "support/testUtil.h"
 
 namespace {
@@ -516,6 +518,73 @@ TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
         EXPECT_FALSE(fileExists(dir.path() + "/missing/out.raw"));
         fsoundShutdown();
     }
+}
+
+// The game's own calls over the real layer: music level 4, effects level 10.
+TEST_F(SoundDevice, GameMusicKeepsItsChannelAndLevelWhileSamplesPlay)
+{
+    writeFile("data/meow.wav", wavBytes(22050, 4410, tone(1000, 0.5, 22050)));
+    writeOgg("data/delay2.ogg", 44100, 3 * 44100, tone(440, 0.3, 44100));
+    writeFile("data/barkbark.wav", wavBytes(22050, 4410, tone(700, 0.5, 22050)));
+    const Settings saved = settings;
+    settings.musicVolume = 4;
+    settings.sfxVolume = 10;
+    useDiskDriver();
+    StdoutCapture cap;
+    initSound();
+    ASSERT_NE(musicStream, nullptr);
+    for (FSOUND_SAMPLE* s : samples)
+        ASSERT_NE(s, nullptr);
+    playSample(0); // on the title screen: channel 0 gets the music volume
+    startMusic();
+    const int firstChannel = musicChannel;
+    EXPECT_EQ(firstChannel, 1); // the meow still holds channel 0
+    for (int frame = 0; frame < 40; frame++) {
+        startMusic();
+        if (frame % 10 == 0)
+            playSample(frame / 10 % 3);
+        ASSERT_EQ(musicChannel, firstChannel);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const long from = static_cast<long>(framesWritten()) + 8820 + 4096;
+    ASSERT_TRUE(waitForFrames(from + 22050));
+    std::vector<int16_t> pcm = finishOutput();
+    EXPECT_EQ(cap.stop(), "");
+    const double musicLevel = 0.3 * 32767 * 100 / 255;
+    EXPECT_NEAR(toneAmplitude(pcm, from, 22050, 440), musicLevel, musicLevel * 0.05);
+    // The samples were heard before that (overlapping ones add up, so only a
+    // lower bound: one sample at the effects volume).
+    EXPECT_GT(peak(pcm, 0, static_cast<size_t>(from) * 2), 0.9 * 0.5 * 32767 * 250 / 255);
+
+    FSOUND_Stream_Close(musicStream);
+    for (FSOUND_SAMPLE*& s : samples)
+        FSOUND_Sample_Free(s);
+    musicStream = nullptr;
+    samples[0] = samples[1] = samples[2] = nullptr;
+    settings = saved;
+}
+
+TEST_F(SoundDevice, GameRunsQuietlyWithoutItsSoundFiles)
+{
+    useDiskDriver(0);
+    StdoutCapture cap;
+    initSound();
+    EXPECT_EQ(musicStream, nullptr);
+    for (FSOUND_SAMPLE* s : samples)
+        EXPECT_EQ(s, nullptr);
+    for (int frame = 0; frame < 10; frame++) {
+        startMusic();
+        playSample(frame % 3);
+    }
+    EXPECT_EQ(musicChannel, -1);
+    FSOUND_Stream_Close(musicStream);
+    for (FSOUND_SAMPLE* s : samples)
+        FSOUND_Sample_Free(s);
+    ASSERT_TRUE(waitForFrames(4096));
+    std::vector<int16_t> pcm = finishOutput();
+    EXPECT_EQ(cap.stop(), "");
+    EXPECT_EQ(peak(pcm), 0);
+    musicChannel = 0;
 }
 
 } // namespace
