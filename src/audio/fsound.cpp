@@ -258,6 +258,15 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int, int)
     }
     s->sourceRate = info->rate;
     s->sourceChannels = info->channels;
+    // Decode one block and go back to the start, so that the decoder sets
+    // itself up here (about 470 allocations) rather than in the audio
+    // callback at the first play.
+    float** pcm = nullptr;
+    if (ov_read_float(&s->vorbis, &pcm, mixPassFrames, &s->section) > 0 && ov_pcm_seek(&s->vorbis, 0) != 0) {
+        ov_clear(&s->vorbis);
+        delete s;
+        return nullptr;
+    }
     resetResampler(&s->resampler, s->sourceRate, mixRate);
     return s;
 }
