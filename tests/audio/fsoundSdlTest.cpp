@@ -451,6 +451,27 @@ TEST_F(SoundDevice, NullHandlesAndBadFilesDoNothing)
         FSOUND_Sample_Free(liar);
     }
 
+    // Headers with odd numbers: each loads into something playable or is
+    // refused, without reading or writing outside its buffers.
+    struct Patch {
+        size_t offset;
+        unsigned value;
+        int bytes;
+    } patches[] = {{24, 1, 4}, {24, 0x7fffffff, 4}, {24, 0, 4}, {22, 0, 2}, {22, 255, 2}, {34, 7, 2}, {32, 0, 2}};
+    for (const Patch& p : patches) {
+        SCOPED_TRACE(p.offset);
+        std::string odd = wav;
+        for (int b = 0; b < p.bytes; b++)
+            odd[p.offset + b] = static_cast<char>((p.value >> (8 * b)) & 0xff);
+        writeFile("odd.wav", odd);
+        if (FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, "odd.wav", FSOUND_LOOP_OFF, 0, 0)) {
+            const int c = FSOUND_PlaySound(FSOUND_FREE, sample);
+            EXPECT_GE(c, 0);
+            FSOUND_SetVolume(c, 0);
+            FSOUND_Sample_Free(sample);
+        }
+    }
+
     // A stream cut off inside its headers is refused; one cut off in the
     // middle of its audio plays what it has and ends.
     // Noise, so that the pages are short and the cut leaves whole audio pages.
