@@ -32,7 +32,7 @@ struct FSOUND_STREAM {
     Resampler resampler;
     int16_t pass[mixPassFrames * 2]; // this pass's converted frames, for the mixer
     int channel = -1;            // channel it plays on, -1 when not playing
-    bool atStart = true;         // nothing decoded since it was opened or rewound
+    bool atStart = true;         // at its first frame: opened or rewound, not played since
 };
 
 namespace {

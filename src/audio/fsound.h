@@ -33,8 +33,9 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 // channel; a channel number: that channel, stopping what plays there).
 // A stream that is already playing keeps its channel undisturbed and that
 // channel is returned. A stream that has played to its end starts again from
-// the beginning. Returns the channel, or -1 (null stream, no free channel,
-// bad channel number).
+// the beginning. In silent mode a started stream holds its channel for good
+// (no time passes for it). Returns the channel, or -1 (null stream, no free
+// channel, bad channel number).
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 // Plays a sample from its start on channel (FSOUND_FREE or a channel number,
 // as above) at that channel's current volume; returns the channel, or -1.
