@@ -81,3 +81,19 @@ inline std::string pillowDecodeBottomUp(const std::string& path, const std::stri
         return "";
     return readFile(out);
 }
+
+// Decodes a picture with Pillow into "<out>": "width height\n" then RGB rows,
+// top row first. Empty string when Pillow fails.
+inline std::string pillowDecodeTopDown(const std::string& path, const std::string& out)
+{
+    const char* program =
+        "import sys\n"
+        "from PIL import Image\n"
+        "im = Image.open(sys.argv[1])\n"
+        "im.load()\n"
+        "im = im.convert('RGB')\n"
+        "open(sys.argv[2], 'wb').write(b'%d %d\\n' % im.size + im.tobytes())\n";
+    if (!runPython(program, "'" + path + "' '" + out + "' 2>/dev/null"))
+        return "";
+    return readFile(out);
+}
