@@ -16,7 +16,7 @@ struct Texture {
 struct BmpImage {
     int width;
     int height;
-    unsigned char* pixels = nullptr; // owned, width * height * 3 bytes
+    unsigned char* pixels = nullptr; // owned (malloc family, zero-filled), width * height * 3 bytes
 
     BmpImage() = default;
     ~BmpImage();
