@@ -13,7 +13,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libjpeg-dev zlib1g-dev
   libsdl2-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
-  xvfb xdotool python3 python3-pil
+  xvfb xdotool python3 python3-pil imagemagick
 )
 
 install_packages() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // One loaded picture: its quad display list, its texture and its size.
 struct Texture {
@@ -11,11 +12,11 @@ struct Texture {
     int height = 0;         // picture height in pixels
 };
 
-// A decoded BMP: width x height RGB pixels, row 0 = first row stored in the file (the bottom).
+// A decoded BMP: width x height RGB pixels, row 0 = the bottom row of the picture.
 struct BmpImage {
     int width;
     int height;
-    unsigned char* pixels = nullptr; // owned, width * height * 3 bytes
+    unsigned char* pixels = nullptr; // owned (malloc family, zero-filled), width * height * 3 bytes
 
     BmpImage() = default;
     ~BmpImage();
@@ -36,15 +37,49 @@ struct JpegImage {
     JpegImage& operator=(const JpegImage&) = delete;
 };
 
+// A colour that becomes transparent when a BMP is turned into a texture.
+struct KeyColour {
+    unsigned char r, g, b;
+};
+
+// Largest picture either reader accepts, in pixels (16384 x 16384); bigger
+// headers are refused before anything is allocated.
+constexpr long long maxPicturePixels = 16384LL * 16384LL;
+
 // Reads a BMP file. Returns 0 on success, or 'o' (cannot open), 'b' (not "BM"),
-// 'u' (unsupported layout) or 'f' (read error).
+// 'u' (unsupported layout) or 'f' (read error). Uncompressed 1, 4, 8 and 24 bit
+// pictures of any size are decoded, bottom-up or top-down, with row padding,
+// short palettes and a pixel-data offset; everything else gives 'u'. Data cut
+// short still gives 0, the missing pixels black. On a non-zero code the image
+// is left 0 x 0 with no pixels. Called by loadBmpTexture and the tests.
 char loadBmp(std::string name, BmpImage& image);
-// Message for a loadBmp result code.
+// Message for a loadBmp result code. Called by whoever reports a BMP failure.
 const char* bmpErrorText(char code);
+// Key colour of a BMP file: black for "gfx/fonts/glFont.bmp", pure green for
+// every other name. Called by loadBmpTexture.
+KeyColour bmpKeyColour(const char* name);
+// Fills rgba (width * height * 4 bytes) from the image in storage order; alpha
+// is 0 where red, green and blue equal the key exactly, 255 elsewhere.
+// Called by loadBmpTexture.
+void bmpToRgba(const BmpImage& image, KeyColour key, unsigned char* rgba);
 // Loads a BMP into a colour-keyed RGBA texture (key black for the font, green
-// otherwise). True when the texture was made.
+// otherwise). True when the texture was made; on false nothing was uploaded
+// and width and height are left as they were. Called at start-up and by the
+// animation and font loaders, with a current GL context.
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height);
-// Decodes a JPEG file; null when the file cannot be opened.
+
+// Decodes a JPEG file through libjpeg; null when the file cannot be opened.
+// Corrupt data or a picture over maxPicturePixels makes libjpeg's error
+// manager print its message on stderr and end the program with status 1.
 JpegImage* decodeJpegFile(const char* name);
+// decodeJpegFile, but a file that cannot be opened prints
+// "ERROR opening file <name>" and ends the program with status 1.
+// Called by loadJpegTexture.
+JpegImage* decodeJpegOrExit(const char* name);
+// The image as tightly packed RGB rows (grey samples copied to all three
+// channels, Adobe CMYK converted). Used by loadJpegTexture for pictures that
+// are not already three components.
+std::vector<unsigned char> jpegToRgb(const JpegImage& image);
 // Loads a JPEG into an opaque texture (note: texture first, file name second).
+// Does nothing for a null name. Called at start-up with a current GL context.
 void loadJpegTexture(unsigned int* texId, const char* name, int* width, int* height);

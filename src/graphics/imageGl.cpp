@@ -1,11 +1,64 @@
 // Texture upload of BMP and JPEG pictures.
 #include "graphics/image.h"
 
-BmpImage::~BmpImage() { delete[] pixels; }
-JpegImage::~JpegImage() { delete[] pixels; }
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <new>
 
-char loadBmp(std::string, BmpImage&) { return 'o'; }
-const char* bmpErrorText(char) { return "Not a valid error code"; }
-bool loadBmpTexture(const char*, unsigned int*, int*, int*) { return false; }
-JpegImage* decodeJpegFile(const char*) { return nullptr; }
-void loadJpegTexture(unsigned int*, const char*, int*, int*) {}
+bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height)
+{
+    glGenTextures(1, texId);
+
+    BmpImage image;
+    if (loadBmp(name, image) != 0)
+        return false;
+    *width = image.width;
+    *height = image.height;
+
+    // loadBmp caps the size, so this product fits in size_t.
+    const size_t bytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;
+    unsigned char* rgba = new (std::nothrow) unsigned char[bytes];
+    if (!rgba)
+        return false;
+    bmpToRgba(image, bmpKeyColour(name), rgba);
+
+    // Stored bottom row first, so t = 0 is the bottom of the picture.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, *texId);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+
+    delete[] rgba;
+    return true;
+}
+
+void loadJpegTexture(unsigned int* texId, const char* name, int* width, int* height)
+{
+    if (!name)
+        return;
+    JpegImage* image = decodeJpegOrExit(name);
+    *width = image->width;
+    *height = image->height;
+
+    // Colour pictures come out as tight RGB rows; grey and CMYK ones are
+    // expanded to RGB first so the upload below reads exactly width * 3
+    // bytes a row.
+    std::vector<unsigned char> expanded;
+    const unsigned char* rgb = image->pixels;
+    if (image->rowBytes != image->width * 3) {
+        expanded = jpegToRgb(*image);
+        rgb = expanded.data();
+    }
+
+    glGenTextures(1, texId);
+    glBindTexture(GL_TEXTURE_2D, *texId);
+    // Rows of width * 3 bytes are not padded to four bytes; read them tight,
+    // then give back the default that the other uploads expect.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+
+    delete image;
+}
