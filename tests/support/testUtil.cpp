@@ -10,6 +10,26 @@
 
 namespace fs = std::filesystem;
 
+#ifdef KV_TEST_DEFAULT_ENV
+// Sets the test environment ("NAME=value|NAME=value") before any test runs,
+// keeping whatever the caller already set.
+static const bool testEnvReady = [] {
+    std::string all = KV_TEST_DEFAULT_ENV;
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t end = all.find('|', start);
+        if (end == std::string::npos)
+            end = all.size();
+        const std::string item = all.substr(start, end - start);
+        const size_t eq = item.find('=');
+        if (eq != std::string::npos)
+            setenv(item.substr(0, eq).c_str(), item.substr(eq + 1).c_str(), 0);
+        start = end + 1;
+    }
+    return true;
+}();
+#endif
+
 ScopedTempDir::ScopedTempDir()
 {
     char tmpl[] = "/tmp/kvtest-XXXXXX";
