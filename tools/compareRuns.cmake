@@ -1,0 +1,31 @@
+# Runs the asset generator twice into two fresh folders and fails unless both
+# hold the same files with the same bytes.
+#   cmake -DGENERATOR=path/to/kvassetgen -DWORK_DIR=scratch -P compareRuns.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+foreach(run a b)
+  execute_process(COMMAND ${GENERATOR} ${WORK_DIR}/${run} RESULT_VARIABLE status OUTPUT_QUIET)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "generator run ${run} failed: ${status}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE filesA RELATIVE ${WORK_DIR}/a ${WORK_DIR}/a/*)
+file(GLOB_RECURSE filesB RELATIVE ${WORK_DIR}/b ${WORK_DIR}/b/*)
+list(SORT filesA)
+list(SORT filesB)
+if(NOT filesA STREQUAL filesB)
+  message(FATAL_ERROR "the two runs wrote different sets of files")
+endif()
+list(LENGTH filesA count)
+if(count LESS 100)
+  message(FATAL_ERROR "only ${count} files written")
+endif()
+foreach(f ${filesA})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/a/${f} ${WORK_DIR}/b/${f}
+                  RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "${f} differs between two runs")
+  endif()
+endforeach()
+message(STATUS "${count} files identical in both runs")
+file(REMOVE_RECURSE ${WORK_DIR})
