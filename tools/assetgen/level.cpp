@@ -275,7 +275,6 @@ void writeMap()
     lv.solid(44, 47, 8, 8, ledge);
     lv.enemy(46, 7);
     lv.solid(49, 51, 10, 10, ledge);
-    lv.scenery(39, 39, 7, 7, torch);
 
     // A low ceiling with torches hanging beneath it, and a robot under it.
     lv.solid(60, 70, 9, 9, brick);

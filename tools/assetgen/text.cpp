@@ -132,13 +132,14 @@ void writeFontPicture()
     Canvas c(256, 256, black);
     // Set 0 is shown 1.5 times wide and twice as high: a bold face drawn a
     // little wider than tall comes out with natural proportions on screen.
-    // Set 1 is shown at 0.8 times the width: a bold monospaced face drawn
-    // wider than usual keeps the small readouts legible.
+    // Set 1 is shown at 0.8 times the width: the regular face, drawn wider
+    // than usual, keeps letters such as m and w open at that squeeze (a
+    // monospaced face clogged them).
     struct SetStyle {
         const char* file;
         int sizeW, sizeH, baseline;
     };
-    const SetStyle sets[2] = {{"DejaVuSans-Bold.ttf", 16, 14, 12}, {"DejaVuSansMono-Bold.ttf", 17, 14, 12}};
+    const SetStyle sets[2] = {{"DejaVuSans-Bold.ttf", 19, 14, 12}, {"DejaVuSans.ttf", 18, 14, 12}};
     for (int set = 0; set < 2; ++set) {
         std::string font = fontFile(sets[set].file);
         // Codes 32 to 126 are drawn; 127 to 159 stay blank.
