@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <unordered_set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -505,6 +507,120 @@ TEST(AssetLevel, levelHoldsThePlayerAndStandsTheRobotsOnSolidGround)
         open = lv.solid(c, 14) ? 0 : open + 1;
         EXPECT_LE(open, 3) << "pit too wide at column " << c;
     }
+}
+
+// The first player's walking and jumping, tick by tick, against the solid
+// tiles of the level (robots left out: they can be cut down). A search over
+// the inputs (stand or walk right; jump held or not) finds every place the
+// player can reach from the start without ever stepping back.
+struct Body {
+    int x, y;
+    double vy;
+    bool inAir, jumpLatch;
+};
+
+class Walker {
+public:
+    explicit Walker(const Level& lv) : lv(lv) {}
+
+    // One tick with the given inputs; false when the player falls out.
+    bool step(Body& b, int dx, bool jump) const
+    {
+        if (jump && !b.inAir && !b.jumpLatch) {
+            b.vy = -7.0;
+            b.inAir = true;
+            b.jumpLatch = true;
+        }
+        if (b.inAir && b.vy < 0 && !jump)
+            b.vy = 0.0;
+        int hit;
+        if (dx >= 1) {
+            if (columnHits(b.x + dx + 30, b.y, &hit))
+                b.x = hit * 32 - 30 - 1;
+            else
+                b.x += dx;
+        } else if (dx < 0) {
+            if (columnHits(b.x + dx, b.y, &hit))
+                b.x = (hit + 1) * 32;
+            else
+                b.x += dx;
+        }
+        if (b.vy < 0) {
+            if (rowHits(b.x, static_cast<int>(b.y + b.vy), &hit)) {
+                b.y = (hit + 1) * 32;
+                b.vy = 0.0;
+            } else {
+                b.y = static_cast<int>(b.y + b.vy);
+                b.vy += 0.3;
+            }
+        } else if (rowHits(b.x, static_cast<int>(b.y + b.vy + 36), &hit)) {
+            b.y = hit * 32 - 36 - 1;
+            b.vy = 1.0;
+            b.inAir = false;
+            if (!jump)
+                b.jumpLatch = false;
+        } else {
+            b.y = static_cast<int>(b.y + b.vy);
+            b.vy = std::min(b.vy + 0.3, 32.0);
+            b.inAir = true;
+            b.jumpLatch = true;
+        }
+        return b.y <= 480;
+    }
+
+private:
+    const Level& lv;
+
+    static int edgeOf(int v) { return v - v % 32; }
+
+    bool rowHits(int x, int y, int* row) const
+    {
+        *row = y / 32;
+        for (int edge = edgeOf(x), col = edgeOf(x) / 32; edge <= x + 30; edge += 32, ++col)
+            if (lv.solid(col, *row))
+                return true;
+        return false;
+    }
+    bool columnHits(int x, int y, int* col) const
+    {
+        *col = x / 32;
+        for (int edge = edgeOf(y), row = edgeOf(y) / 32; edge <= y + 36; edge += 32, ++row)
+            if (lv.solid(*col, row))
+                return true;
+        return false;
+    }
+};
+
+TEST(AssetLevel, thePlayerCanWalkAndJumpFromTheStartToTheFarEnd)
+{
+    std::vector<std::string> problems;
+    Level lv = readLevel(&problems);
+    ASSERT_EQ(lv.rows.size(), 15u);
+    Walker walker(lv);
+    auto keyOf = [](const Body& b) {
+        return (static_cast<uint64_t>(b.x & 0xffff) << 40) | (static_cast<uint64_t>(b.y & 0xffff) << 24) |
+               (static_cast<uint64_t>(std::lround(b.vy * 10) & 0xffff) << 8) | (b.inAir << 1) | b.jumpLatch;
+    };
+    std::vector<Body> frontier{{64, 416, 0.0, true, true}};
+    std::unordered_set<uint64_t> seen{keyOf(frontier[0])};
+    int farthest = 0;
+    while (!frontier.empty()) {
+        std::vector<Body> next;
+        for (const Body& b : frontier)
+            for (int dx : {0, 2})
+                for (bool jump : {false, true}) {
+                    if (b.inAir && b.vy < 0 && !jump)
+                        continue;  // only full jumps: enough to show the way through
+                    Body n = b;
+                    if (walker.step(n, dx, jump) && seen.insert(keyOf(n)).second) {
+                        next.push_back(n);
+                        farthest = std::max(farthest, n.x);
+                    }
+                }
+        frontier.swap(next);
+    }
+    // The altar stands in front of the right wall, four columns from the end.
+    EXPECT_GE(farthest + 30, (lv.width - 4) * 32) << "the player gets no further than x " << farthest;
 }
 
 // ---------------------------------------------------------------------------
