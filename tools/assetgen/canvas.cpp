@@ -1,4 +1,5 @@
 #include "canvas.h"
+#include "detMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,7 +90,7 @@ void Canvas::ring(double cx, double cy, double r0, double r1, Rgb c)
 {
     for (int y = static_cast<int>(cy - r1) - 1; y <= static_cast<int>(cy + r1) + 1; ++y)
         for (int x = static_cast<int>(cx - r1) - 1; x <= static_cast<int>(cx + r1) + 1; ++x) {
-            double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            double d = detHypot(x + 0.5 - cx, y + 0.5 - cy);
             if (d >= r0 && d <= r1)
                 set(x, y, c);
         }

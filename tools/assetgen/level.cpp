@@ -2,6 +2,7 @@
 // file that names them, and the map data/maps/maplvl1.map.
 #include "assetgen.h"
 #include "canvas.h"
+#include "detMath.h"
 
 #include <cmath>
 #include <string>
@@ -118,7 +119,7 @@ TilePair glyphTile()
         c->fillCircle(23, 10, 1.2, ink);
         c->line(18, 15, 27, 15, 1.2, ink);
         for (int x = 4; x < 28; ++x)
-            c->set(x, 26 + static_cast<int>(std::lround(1.5 * std::sin(x * 0.8))), ink);
+            c->set(x, 26 + static_cast<int>(std::lround(1.5 * detSin(x * 0.8))), ink);
     }
     speckle(t.base, 0x6171, 0.1);
     return t;

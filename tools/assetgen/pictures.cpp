@@ -1,6 +1,7 @@
 // The six pictures shared by the game's screens.
 #include "assetgen.h"
 #include "canvas.h"
+#include "detMath.h"
 #include "text.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ constexpr double twoPi = 6.283185307179586;
 // no seam where the texture wraps.
 double periodicWave(double x, int cycles, double phase)
 {
-    return std::sin(twoPi * cycles * x / 640.0 + phase);
+    return detSin(twoPi * cycles * x / 640.0 + phase);
 }
 
 // A pyramid with a lit left face and a shaded right face, drawn three times
@@ -75,12 +76,12 @@ void writeStoryMap()
     Rng rng(0x57041u);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            double grain = rng.unit() * 14 + 6 * std::sin(x * 0.05 + y * 0.021) + 4 * std::sin(y * 0.09);
+            double grain = rng.unit() * 14 + 6 * detSin(x * 0.05 + y * 0.021) + 4 * detSin(y * 0.09);
             c.set(x, y, rgb(196 + static_cast<int>(grain), 160 + static_cast<int>(grain), 104 + static_cast<int>(grain / 2)));
         }
     // The sea along the top, with a wavy coast.
     for (int x = 0; x < w; ++x) {
-        int coast = static_cast<int>(70 + 10 * std::sin(x * 0.021) + 6 * std::sin(x * 0.057 + 1.0));
+        int coast = static_cast<int>(70 + 10 * detSin(x * 0.021) + 6 * detSin(x * 0.057 + 1.0));
         for (int y = 0; y < coast; ++y)
             c.set(x, y, mix(Rgb{40, 80, 140}, Rgb{70, 120, 170}, y / static_cast<double>(coast)));
         c.fillRect(x, coast, 1, 2, Rgb{120, 96, 60});
@@ -89,7 +90,7 @@ void writeStoryMap()
     double px = 470, py = 480;
     for (int i = 0; i < 300; ++i) {
         double t = i / 300.0;
-        double nx = 470 - 60 * t + 14 * std::sin(t * 9.0);
+        double nx = 470 - 60 * t + 14 * detSin(t * 9.0);
         double ny = 480 - 300 * t;
         c.line(px, py, nx, ny, 7, Rgb{46, 96, 150});
         px = nx;
@@ -111,7 +112,7 @@ void writeStoryMap()
     // Robot armies massing around the portal.
     for (int i = 0; i < 18; ++i) {
         double a = i * 0.35, r = 26 + (i % 4) * 9;
-        double x = sphinxX + r * std::cos(a), y = sphinxY + 0.6 * r * std::sin(a);
+        double x = sphinxX + r * detCos(a), y = sphinxY + 0.6 * r * detSin(a);
         c.polygon({x - 4, y + 4, x, y - 4, x + 4, y + 4}, Rgb{50, 40, 40});
     }
     const std::string serif = fontFile("DejaVuSerif-Bold.ttf");
@@ -172,7 +173,7 @@ void writeEmblem()
     c.fillCircle(33, 31, 1, Rgb{250, 246, 226});
     for (int i = 0; i < 12; ++i) {
         double a = i * twoPi / 12;
-        c.fillCircle(32 + 29.5 * std::cos(a), 32 + 29.5 * std::sin(a), 1.2, Rgb{255, 240, 180});
+        c.fillCircle(32 + 29.5 * detCos(a), 32 + 29.5 * detSin(a), 1.2, Rgb{255, 240, 180});
     }
     writeBmp(outPath("gfx/yrere.bmp"), c);
 }

@@ -2,6 +2,7 @@
 // track, a half-minute tune with a ping-pong echo, encoded as Ogg Vorbis.
 #include "assetgen.h"
 #include "canvas.h"
+#include "detMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,14 +82,14 @@ std::vector<double> meow()
     for (size_t i = 0; i < s.size(); ++i) {
         double t = static_cast<double>(i) / sampleRate, u = t / length;
         double pitch = u < 0.4 ? 430 + 320 * (u / 0.4) : 750 - 360 * ((u - 0.4) / 0.6);
-        pitch *= 1.0 + 0.012 * std::sin(twoPi * 6 * t);
+        pitch *= 1.0 + 0.012 * detSin(twoPi * 6 * t);
         double formant = u < 0.35 ? 900 + 1800 * (u / 0.35) : 2700 - 1900 * ((u - 0.35) / 0.65);
         phase += twoPi * pitch / sampleRate;
         double v = 0;
         for (int k = 1; k <= 12; ++k) {
             double f = k * pitch;
-            double weight = std::exp(-std::pow((f - formant) / 600.0, 2)) + 0.35 / k;
-            v += weight * std::sin(k * phase);
+            double weight = detExp(-((f - formant) / 600.0) * ((f - formant) / 600.0)) + 0.35 / k;
+            v += weight * detSin(k * phase);
         }
         s[i] = v * envelope(t, length, 0.03, 0.14);
     }
@@ -114,13 +115,13 @@ std::vector<double> barkBark()
             phase += twoPi * pitch / sampleRate;
             double v = 0;
             for (int k = 1; k <= 10; ++k) {
-                double weight = std::exp(-std::pow((k * pitch - 1000) / 700.0, 2)) + 0.3 / k;
-                v += weight * std::sin(k * phase);
+                double weight = detExp(-((k * pitch - 1000) / 700.0) * ((k * pitch - 1000) / 700.0)) + 0.3 / k;
+                v += weight * detSin(k * phase);
             }
             noise = 0.6 * noise + 0.4 * (rng.unit() * 2 - 1);
             double rough = 1.0 + 0.5 * noise;
-            double env = std::min(1.0, t / 0.006) * std::exp(-u * 2.8);
-            s[i] += (v * rough + 1.5 * noise * std::exp(-t / 0.02)) * env;
+            double env = std::min(1.0, t / 0.006) * detExp(-u * 2.8);
+            s[i] += (v * rough + 1.5 * noise * detExp(-t / 0.02)) * env;
         }
     }
     normalise(s, 0.75);
@@ -134,7 +135,7 @@ std::vector<double> barkBark()
 
 double midiHz(int note)
 {
-    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+    return 440.0 * detExp((note - 69) / 12.0 * 0.6931471805599453);
 }
 
 struct Stereo {
@@ -148,9 +149,11 @@ void pluck(std::vector<double>& out, size_t start, double hz, double seconds, do
     size_t n = static_cast<size_t>(seconds * sampleRate);
     for (size_t i = 0; i < n && start + i < out.size(); ++i) {
         double t = static_cast<double>(i) / sampleRate;
-        double v = 0;
-        for (int k = 1; k <= 6; ++k)
-            v += std::pow(bright, k - 1) / k * std::sin(twoPi * hz * k * t) * std::exp(-t * (2.5 + k * 1.2));
+        double v = 0, brightness = 1;
+        for (int k = 1; k <= 6; ++k) {
+            v += brightness / k * detSin(twoPi * hz * k * t) * detExp(-t * (2.5 + k * 1.2));
+            brightness *= bright;
+        }
         double attack = std::min(1.0, t / 0.004);
         double tail = std::min(1.0, (seconds - t) / 0.02);
         out[start + i] += level * v * attack * tail;
@@ -165,13 +168,13 @@ void drum(std::vector<double>& out, size_t start, bool low, Rng& rng)
     for (size_t i = 0; i < n && start + i < out.size(); ++i) {
         double t = static_cast<double>(i) / sampleRate;
         if (low) {
-            phase += twoPi * (70 + 90 * std::exp(-t / 0.03)) / sampleRate;
-            out[start + i] += 0.55 * std::sin(phase) * std::exp(-t / 0.07);
+            phase += twoPi * (70 + 90 * detExp(-t / 0.03)) / sampleRate;
+            out[start + i] += 0.55 * detSin(phase) * detExp(-t / 0.07);
         } else {
             double white = rng.unit() * 2 - 1;
             double high = white - prev;  // a crude high-pass for the slap
             prev = white;
-            out[start + i] += 0.16 * high * std::exp(-t / 0.012);
+            out[start + i] += 0.16 * high * detExp(-t / 0.012);
         }
     }
 }
@@ -220,9 +223,9 @@ Stereo composeTune()
     // A soft drone on E and B with a slow swell.
     for (size_t i = 0; i < n; ++i) {
         double t = static_cast<double>(i) / sampleRate;
-        double swell = 0.6 + 0.4 * std::sin(twoPi * t / 7.5);
+        double swell = 0.6 + 0.4 * detSin(twoPi * t / 7.5);
         double fade = std::min(1.0, t / 2.0) * std::min(1.0, (length - t) / 2.5);
-        drone[i] = 0.06 * swell * fade * (std::sin(twoPi * midiHz(40) * t) + 0.6 * std::sin(twoPi * midiHz(47) * t));
+        drone[i] = 0.06 * swell * fade * (detSin(twoPi * midiHz(40) * t) + 0.6 * detSin(twoPi * midiHz(47) * t));
     }
     // Ping-pong echo of the lead: each repeat crosses to the other side.
     const size_t delay = static_cast<size_t>(beat * 0.75 * sampleRate);

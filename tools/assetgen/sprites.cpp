@@ -2,6 +2,7 @@
 #include "sprites.h"
 
 #include "assetgen.h"
+#include "detMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -198,7 +199,7 @@ void writeDeath(const Look& look, const std::string& p)
             if (isKey(colour))
                 continue;
             double dx = x - 15.0, dy = y - 18.0;
-            double len = std::max(1.0, std::hypot(dx, dy));
+            double len = std::max(1.0, detHypot(dx, dy));
             double speed = 0.9 + rng.unit() * 1.3;
             pieces.push_back({x + 0.0, y + 0.0, dx / len * speed, dy / len * speed - 0.5, colour});
         }
@@ -249,8 +250,8 @@ void writeSword(const std::string& name, Rgb blade, Rgb edge, Rgb trail)
         for (int y = 0; y < 36; ++y)
             for (int x = 0; x < 32; ++x) {
                 double dx = x + 0.5 - pivotX, dy = y + 0.5 - pivotY;
-                double r = std::hypot(dx, dy);
-                double behind = bladeDeg - std::atan2(dy, dx) * 180 / pi;
+                double r = detHypot(dx, dy);
+                double behind = bladeDeg - detAtan2(dy, dx) * 180 / pi;
                 if (r < 14 || r > 33 || behind <= 2 || behind > 55)
                     continue;
                 double strength = 1.0 - behind / 55;
@@ -264,10 +265,10 @@ void writeSword(const std::string& name, Rgb blade, Rgb edge, Rgb trail)
             }
         if (i < steps - 1) {
             double a = bladeDeg * pi / 180;
-            double ex = pivotX + 33 * std::cos(a), ey = pivotY + 33 * std::sin(a);
-            c.line(pivotX + 10 * std::cos(a), pivotY + 10 * std::sin(a), ex, ey, 4, edge);
-            c.line(pivotX + 10 * std::cos(a), pivotY + 10 * std::sin(a), ex, ey, 2, blade);
-            c.fillCircle(pivotX + 9 * std::cos(a), pivotY + 9 * std::sin(a), 2.5, Rgb{140, 110, 60});
+            double ex = pivotX + 33 * detCos(a), ey = pivotY + 33 * detSin(a);
+            c.line(pivotX + 10 * detCos(a), pivotY + 10 * detSin(a), ex, ey, 4, edge);
+            c.line(pivotX + 10 * detCos(a), pivotY + 10 * detSin(a), ex, ey, 2, blade);
+            c.fillCircle(pivotX + 9 * detCos(a), pivotY + 9 * detSin(a), 2.5, Rgb{140, 110, 60});
         }
         right.push_back({c, 65});
     }
@@ -283,7 +284,7 @@ void writeAlt()
     std::vector<Frame> frames;
     for (int i = 0; i < 4; ++i) {
         Canvas c(64, 64);
-        double flap = std::sin(i * pi / 2);
+        double flap = detSin(i * pi / 2);
         c.ring(32, 32, 9, 10, Rgb{60, 110, 150});
         double wingH = 5 + 2.5 * flap;
         c.fillEllipse(26, 29 - flap, 5, wingH, Rgb{120, 220, 255});
