@@ -100,7 +100,8 @@ Canvas drawHero(const Look& look, const Pose& pose)
     double hx = 16 + ox, hy = 7 + top;
     c.fillCircle(hx, hy, 5, look.skin);
     if (look.helmet) {
-        c.fillEllipse(hx - 0.5, hy - 2.5, 6, 3.5, look.belt);
+        c.fillEllipse(hx - 0.5, hy - 3.5, 6, 3, look.belt);
+        c.fillRect(static_cast<int>(hx - 6), static_cast<int>(hy - 3), 7, 1, shade(look.belt, 0.7));
         c.fillRect(static_cast<int>(hx - 6), static_cast<int>(hy - 1), 3, 5, look.hair);
     } else {
         c.fillEllipse(hx - 1, hy - 3, 5.5, 3, look.hair);
