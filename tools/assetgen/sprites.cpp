@@ -202,7 +202,8 @@ void writeDeath(const Look& look, const std::string& p)
             double dx = x - 15.0, dy = y - 18.0;
             double len = std::max(1.0, detHypot(dx, dy));
             double speed = 0.9 + rng.unit() * 1.3;
-            pieces.push_back({x + 0.0, y + 0.0, dx / len * speed, dy / len * speed - 0.5, colour});
+            pieces.push_back({x + rng.unit() * 2, y + rng.unit() * 2, dx / len * speed + (rng.unit() - 0.5) * 0.6,
+                              dy / len * speed - 0.5, colour});
         }
     for (int step = 0; step < count; ++step) {
         Canvas& c = frames[static_cast<size_t>((start + step) % count)].picture;
