@@ -36,5 +36,7 @@ void drawPlayers();
 void drawDyingPlayer();
 // Draws the rising, fading time-bonus popup while one is showing. Playing and dying draws.
 void drawTimeBonus();
+// Draws every enemy slot with its normal, hit or dying animation. Playing and dying draws.
 void drawEnemies();
+// Draws every active bullet. Playing and dying draws, after the enemies.
 void drawBullets();
