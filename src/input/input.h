@@ -1,10 +1,64 @@
-// Keyboard and joystick callbacks that turn events into the control flags.
+// Keyboard and joystick: the key bindings, the control flags and the GLUT
+// callbacks that set them. Callbacks only record; the state updates read.
 #pragma once
+
+// Keys and joystick button bits of the game's actions. Fixed at compile time.
+struct KeyBindings {
+    int joyJump = 1;     // joystick button A
+    int keyJump = 99;    // 'c'
+    int joySword = 2;    // joystick button B
+    int keySword = 120;  // 'x'
+    int joySwitch = 4;   // joystick button C
+    int keySwitch = 122; // 'z'
+    int keyLeft = 106;   // 'j'
+    int keyRight = 108;  // 'l'
+    int keyDown = 107;   // 'k'
+    int keyUp = 105;     // 'i'
+};
+
+extern KeyBindings keyBindings; // the one set of bindings, never changed at run time
+
+// ---- Control flags (levels: set on press, cleared on release) ----------------
+// Directions: 0 released, 1 held, 2 held together with the opposite direction
+// (counts as released). Only the value 1 means pressed anywhere in the game.
+extern int btnLeft;
+extern int btnRight;
+extern int btnUp;
+extern int btnDown;
+extern int btnJump;   // 0 or 1
+extern int btnSword;  // 0 or 1
+extern int btnSwitch; // 0 or 1
+extern int btnEnter;  // 0 or 1: key 13 or 10
+extern int btnEscape; // 0 or 1: key 27
+
+// ---- Joystick reading of the previous poll -----------------------------------
+extern int joyLastButtons; // button bits
+extern int joyLastX;       // x axis, -1000..1000
+extern int joyLastY;       // y axis, -1000..1000
+
+// GLUT special-key codes the game reacts to.
+constexpr int keyF1 = 1;
+constexpr int keyF2 = 2;
+constexpr int keyArrowLeft = 100;
+constexpr int keyArrowUp = 101;
+constexpr int keyArrowRight = 102;
+constexpr int keyArrowDown = 103;
 
 // GLUT keyboard callbacks (registered by initWindow).
 void onKeyDown(unsigned char key, int x, int y);
 void onKeyUp(unsigned char key, int x, int y);
 void onSpecialDown(int key, int x, int y);
 void onSpecialUp(int key, int x, int y);
-// GLUT joystick callback, polled every 10 ms.
+// GLUT joystick callback, polled every 10 ms; only zone and button changes act.
 void onJoystick(unsigned int buttons, int x, int y, int z);
+
+// Sets every control flag and the joystick memory back to 0. Called by tests.
+void resetControls();
+
+// ---- Platform side -----------------------------------------------------------
+// Asks for "screenshot.png" (640x480) to be written from the next frame.
+// Called by onSpecialDown on F2.
+void requestScreenshot();
+// Writes a requested screenshot from the back buffer. Called by drawFrame
+// right before the buffer swap.
+void captureRequestedScreenshot();

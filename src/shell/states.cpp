@@ -1,15 +1,236 @@
-// Game-state machine, logic side.
+// Game-state machine, logic side: the update of every state, the game-event
+// timer and the arithmetic behind the story, playing and game-over screens.
 #include "shell/states.h"
 
+#include <cstdio>
+
+#include "actors/actorSteps.h"
+#include "actors/combat.h"
+#include "audio/sound.h"
+#include "input/input.h"
+#include "shell/cleanup.h"
 #include "shell/mainLoop.h"
+#include "shell/menus.h"
 
 int GameState = 0;
+double storyStart = 0.0;
+float storyFade = 1.0f;
+int storyAngle = 0;
+float sceneBrightness = 1.0f;
+float gameOverFade = 0.0f;
+int gameOverAngle = 0;
+bool altActive = false;
+bool switchLatch = false;
+int altTimeLeft = 30;
+int altTimeMax = 30;
+int stock = 3;
+
+constexpr int enemySlots = 32;
+
+void resetGameStates()
+{
+    GameState = 0;
+    storyStart = 0.0;
+    storyFade = 1.0f;
+    storyAngle = 0;
+    sceneBrightness = 1.0f;
+    gameOverFade = 0.0f;
+    gameOverAngle = 0;
+    altActive = false;
+    switchLatch = false;
+    altTimeLeft = 30;
+    altTimeMax = 30;
+    stock = 3;
+}
+
+// Story: Enter or Esc starts play. The flags stay set, so an Esc still held
+// at the next update sends the playing state back to the title.
+static void updateStory()
+{
+    if (btnEscape == 1 || btnEnter == 1)
+        GameState = 3;
+}
+
+// Hit flashes run out, then the enemies fire; both in slot order.
+static void updateEnemies()
+{
+    for (int i = 0; i < enemySlots; i++)
+        expireEnemyHitFlash(i);
+    for (int i = 0; i < enemySlots; i++)
+        updateEnemyFire(i);
+}
+
+static void updatePlaying()
+{
+    // 1. Esc goes back to the title; the rest of this tick still runs.
+    if (btnEscape == 1)
+        GameState = 0;
+    // 2. Switch button.
+    switchCharacter();
+    // 3. The character in play (either may die: state 4, respawn timer armed).
+    if (!altActive)
+        updatePlayer();
+    else
+        updateAlt();
+    // 4-5. Enemy hit flashes and firing.
+    updateEnemies();
+    // 6. Bullets.
+    moveBullets();
+    // 7. Enter and Esc act once.
+    btnEscape = 0;
+    btnEnter = 0;
+}
+
+// Dying: the death animation and the enemies go on; no flag is cleared, so an
+// Esc held through the respawn reaches the first playing update.
+static void updateDyingState()
+{
+    updateDying();
+    updateEnemies();
+}
+
+static void updateGameOver()
+{
+    if (btnEscape == 1)
+        GameState = 0;
+    btnEscape = 0;
+    btnEnter = 0;
+}
 
 void updateFrame()
 {
+    switch (GameState) {
+    case 0: menuInputStep(); break;
+    case 1: updateStory(); break;
+    case 3: updatePlaying(); break;
+    case 4: updateDyingState(); break;
+    case 5: updateGameOver(); break;
+    case 6:
+        cleanup();
+        endProcess(0);
+        return;
+    default: break; // 2 and unknown values: nothing
+    }
     frameUpdated = true;
 }
 
-void onGameTimer(int /*value*/)
+// Timer value 2: one second of the second character's time. A tick that finds
+// the first character in play, or the game outside the playing state, ends
+// its chain.
+static void countdownStep()
 {
+    if (!altActive || GameState != 3)
+        return;
+    altTimeLeft -= 1;
+    if (altTimeLeft == 0) {
+        resetParticles();
+        GameState = 4;
+        armGameTimer(respawnDelay, timerRespawn);
+        return;
+    }
+    if (altTimeLeft >= 1 && altTimeLeft <= 10)
+        playSample(2);
+    armGameTimer(countdownDelay, timerCountdown);
+}
+
+// Timer value 4, 3820 ms after a death: back into play with one life less,
+// or the game-over screen when none is left.
+static void respawn()
+{
+    respawnPlayer();
+    altActive = false;
+    altTimeLeft = altTimeMax;
+    clearBullets();
+    stock -= 1;
+    resetScroll();
+    if (stock == 0) {
+        GameState = 5;
+        armGameTimer(gameOverDelay, timerGameOverEnd);
+    } else {
+        GameState = 3;
+    }
+}
+
+// Timer value 5: the lives come back; the title returns unless the player
+// already left the game-over screen with Esc.
+static void endGameOver()
+{
+    stock = 3;
+    if (GameState == 5)
+        GameState = 0;
+}
+
+void onGameTimer(int value)
+{
+    switch (value) {
+    case timerCountdown: countdownStep(); break;
+    case timerRespawn: respawn(); break;
+    case timerGameOverEnd: endGameOver(); break;
+    default: break;
+    }
+}
+
+StoryFrame stepStoryFrame()
+{
+    const double elapsed = static_cast<double>(curTime) - storyStart;
+    if (elapsed > 10000.0) {
+        GameState = 3;
+        return {StoryPhase::ended, storyFade, storyAngle};
+    }
+    if (elapsed <= 2000.0)
+        return {StoryPhase::picture, 1.0f, storyAngle};
+    const float fade = storyFade;
+    storyFade -= 0.004f;
+    if (storyFade < 0.35f)
+        storyFade = 0.35f;
+    storyAngle += 2;
+    if (storyAngle > 360)
+        storyAngle = 0;
+    return {StoryPhase::fading, fade, storyAngle};
+}
+
+void stepSceneBrightness()
+{
+    if (altActive)
+        sceneBrightness -= 0.01f;
+    else
+        sceneBrightness += 0.01f;
+    if (sceneBrightness < 0.15f)
+        sceneBrightness = 0.15f;
+    else if (sceneBrightness > 1.0f)
+        sceneBrightness = 1.0f;
+}
+
+int tileShade(float brightness)
+{
+    if (brightness < 0.0001f)
+        return 0;
+    if (brightness > 0.9999f)
+        return 255;
+    return static_cast<int>(brightness * 255.0f);
+}
+
+void stepGameOverAngle()
+{
+    gameOverAngle += 8;
+    if (gameOverAngle > 360)
+        gameOverAngle = 0;
+}
+
+void stepGameOverFade()
+{
+    gameOverFade += 0.004f;
+    if (gameOverFade > 1.0f)
+        gameOverFade = 1.0f;
+}
+
+int gameOverPictureX(int width)
+{
+    return 320 - width / 2;
+}
+
+void reportUndrawnState()
+{
+    if (debugMode)
+        printf("Error: GameState var=%d", GameState);
 }

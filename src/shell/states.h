@@ -1,11 +1,74 @@
-// The game-state machine: per-frame update and draw, and the game-event timer.
+// The game-state machine: the shared game variables, the per-frame update and
+// draw, the game-event timer and the arithmetic of the story, playing and
+// game-over screens.
 #pragma once
 
-extern int GameState; // 0 title, 1 story, 2 unused, 3 playing, 4 dying, 5 game over, 6 exiting
+// ---- Shared game variables ---------------------------------------------------
+extern int GameState;         // 0 title, 1 story, 2 unused, 3 playing, 4 dying, 5 game over, 6 exiting
+extern double storyStart;     // curTime (ms) when the story began; 0.0 = never shown. Set by "Play"
+extern float storyFade;       // grey level of the story picture after 2 s, 1.0 down to 0.35
+extern int storyAngle;        // story emblem rotation, degrees 0..360
+extern float sceneBrightness; // shade of the playing scene, 0.15..1.0 (red-tinted below 1)
+extern float gameOverFade;    // grey level of the game-over screen, 0.0 up to 1.0, never reset
+extern int gameOverAngle;     // game-over emblem rotation, degrees 0..360
+extern bool altActive;        // the second character is in play; set by the switch, cleared by respawn
+extern bool switchLatch;      // switch button already acted on; set by the switch, cleared on release
+extern int altTimeLeft;       // seconds left for the second character in this life
+extern int altTimeMax;        // full time of the second character, seconds
+extern int stock;             // lives; the HUD shows stock - 1
 
-// Logic of the current state; ends with frameUpdated = true. Called by idleStep.
+// Game-event timer values (onGameTimer) and their delays in real ms.
+constexpr int timerCountdown = 2;
+constexpr int timerRespawn = 4;
+constexpr int timerGameOverEnd = 5;
+constexpr int countdownDelay = 1000;
+constexpr int respawnDelay = 3820;
+constexpr int gameOverDelay = 6000;
+
+// Logic of the current state; ends with frameUpdated = true (not in state 6,
+// which ends the process). Called by idleStep.
 void updateFrame();
 // Clears, draws the current state's screen and the overlays, swaps. Called by displayStep.
 void drawFrame();
-// Game-event timer (values 2, 4, 5). Registered with GLUT by armGameTimer.
+// Game-event timer: 2 countdown step, 4 respawn, 5 end of the game-over
+// screen; other values do nothing. Armed through armGameTimer.
 void onGameTimer(int value);
+
+// Sets the state and the shared game variables back to their start values. Called by tests.
+void resetGameStates();
+
+// ---- Screen arithmetic, run by drawFrame --------------------------------------
+// What one story frame shows.
+enum class StoryPhase {
+    ended,   // more than 10000 ms since storyStart: GameState is now 3, nothing drawn
+    picture, // up to 2000 ms: the picture alone, unshaded
+    fading,  // the picture shaded by fade, the text and the emblem at angle
+};
+struct StoryFrame {
+    StoryPhase phase;
+    float fade; // grey level to draw the picture with (before this frame's decrease)
+    int angle;  // emblem rotation for this frame (after this frame's increase)
+};
+// Advances the story by one drawn frame (fade and emblem turn) and ends it
+// after 10000 ms of game time. Called by drawFrame in state 1.
+StoryFrame stepStoryFrame();
+// Moves sceneBrightness 0.01 towards 0.15 (second character) or 1.0 and clamps
+// it. Called by drawFrame in state 3 between the background and tile colours.
+void stepSceneBrightness();
+// Tile shade 0..255 for a brightness. Called by drawFrame in state 3.
+int tileShade(float brightness);
+// Turns the game-over emblem by 8 degrees. Called by drawFrame in state 5 before drawing.
+void stepGameOverAngle();
+// Brightens the game-over screen by 0.004 up to 1.0. Called by drawFrame in state 5 after drawing.
+void stepGameOverFade();
+// Left edge of a picture of this width centred on x = 320.
+int gameOverPictureX(int width);
+// Prints "Error: GameState var=%d" in debug runs. Called by drawFrame for
+// states without a screen (6 and out-of-range values).
+void reportUndrawnState();
+
+// ---- Platform side -------------------------------------------------------------
+// Arms the game-event timer: onGameTimer(value) after ms real milliseconds.
+void armGameTimer(int ms, int value);
+// Ends the process with this exit code. Called by updateFrame in state 6.
+void endProcess(int code);

@@ -1,0 +1,186 @@
+// Keyboard, special keys and joystick turned into control flags.
+#include <gtest/gtest.h>
+
+#include "input/input.h"
+#include "shell/settings.h"
+#include "shell/states.h"
+#include "support/fakeShell.h"
+
+namespace {
+
+struct InputTest : ::testing::Test {
+    void SetUp() override
+    {
+        resetControls();
+        resetFakeShell();
+        switchLatch = false;
+        settings.showControls = false;
+    }
+    void TearDown() override
+    {
+        resetControls();
+        switchLatch = false;
+        settings.showControls = false;
+    }
+    static void down(char key) { onKeyDown(static_cast<unsigned char>(key), 0, 0); }
+    static void up(char key) { onKeyUp(static_cast<unsigned char>(key), 0, 0); }
+};
+
+TEST_F(InputTest, LettersSetAndClearTheirFlags)
+{
+    struct Case {
+        char key;
+        int* flag;
+    };
+    const Case cases[] = {{'j', &btnLeft},  {'l', &btnRight}, {'i', &btnUp},     {'k', &btnDown},
+                          {'c', &btnJump},  {'x', &btnSword}, {'z', &btnSwitch}, {27, &btnEscape},
+                          {13, &btnEnter},  {10, &btnEnter}};
+    for (const Case& c : cases) {
+        down(c.key);
+        EXPECT_EQ(*c.flag, 1) << "key " << int(c.key);
+        up(c.key);
+        EXPECT_EQ(*c.flag, 0) << "key " << int(c.key);
+    }
+}
+
+TEST_F(InputTest, UpperCaseLettersAndOtherKeysChangeNothing)
+{
+    for (char key : {'J', 'L', 'I', 'K', 'C', 'X', 'Z', 'a', ' '})
+        down(key);
+    for (int* flag : {&btnLeft, &btnRight, &btnUp, &btnDown, &btnJump, &btnSword, &btnSwitch,
+                      &btnEnter, &btnEscape})
+        EXPECT_EQ(*flag, 0);
+}
+
+TEST_F(InputTest, OppositeDirectionsHeldTogetherCancelUntilOneIsReleased)
+{
+    down('j');
+    EXPECT_EQ(btnLeft, 1);
+    down('l');
+    EXPECT_EQ(btnLeft, 2);
+    EXPECT_EQ(btnRight, 2);
+    up('j');
+    EXPECT_EQ(btnLeft, 0);
+    EXPECT_EQ(btnRight, 1);
+
+    down('i');
+    onSpecialDown(keyArrowDown, 0, 0); // keyboard and arrows share the flags
+    EXPECT_EQ(btnUp, 2);
+    EXPECT_EQ(btnDown, 2);
+    onSpecialUp(keyArrowDown, 0, 0);
+    EXPECT_EQ(btnUp, 1);
+    EXPECT_EQ(btnDown, 0);
+}
+
+TEST_F(InputTest, LetterAndArrowOfTheSameDirectionShareOneFlag)
+{
+    down('j');
+    onSpecialDown(keyArrowRight, 0, 0);
+    EXPECT_EQ(btnLeft, 2);
+    EXPECT_EQ(btnRight, 2);
+    onSpecialUp(keyArrowRight, 0, 0);
+    EXPECT_EQ(btnLeft, 1);
+
+    // The same direction from two sources: the first release clears it.
+    onSpecialDown(keyArrowLeft, 0, 0);
+    up('j');
+    EXPECT_EQ(btnLeft, 0);
+}
+
+TEST_F(InputTest, ReleasingTheSwitchKeyClearsTheLatchButPressingDoesNotSetIt)
+{
+    down('z');
+    EXPECT_EQ(btnSwitch, 1);
+    EXPECT_FALSE(switchLatch);
+    switchLatch = true; // the switch step acted on it
+    up('z');
+    EXPECT_EQ(btnSwitch, 0);
+    EXPECT_FALSE(switchLatch);
+}
+
+TEST_F(InputTest, F1ShowsTheHelpWhileHeldAndF2AsksForAScreenshot)
+{
+    onSpecialDown(keyF1, 0, 0);
+    EXPECT_TRUE(settings.showControls);
+    onSpecialUp(keyF1, 0, 0);
+    EXPECT_FALSE(settings.showControls);
+
+    onSpecialDown(keyF2, 0, 0);
+    onSpecialUp(keyF2, 0, 0);
+    EXPECT_EQ(fakeScreenshotRequests, 1);
+    // Neither key touches the control flags.
+    EXPECT_EQ(btnLeft + btnRight + btnUp + btnDown + btnEnter + btnEscape, 0);
+}
+
+TEST_F(InputTest, JoystickXActsOnlyWhenTheReadingChangesZone)
+{
+    const int readings[] = {0, 600, 550, 400, -600};
+    const int expectLeft[] = {0, 0, 0, 0, 1};
+    const int expectRight[] = {0, 1, 1, 0, 0};
+    for (int i = 0; i < 5; i++) {
+        onJoystick(0, readings[i], 0, 0);
+        EXPECT_EQ(btnLeft, expectLeft[i]) << "reading " << readings[i];
+        EXPECT_EQ(btnRight, expectRight[i]) << "reading " << readings[i];
+    }
+}
+
+TEST_F(InputTest, JoystickBoundaryValuesBelongToNoZone)
+{
+    onJoystick(0, 0, 500, 0);
+    onJoystick(0, 0, 900, 0); // 500 -> 900 is not seen as a change
+    EXPECT_EQ(btnDown, 0);
+    onJoystick(0, -500, 0, 0);
+    onJoystick(0, -900, 0, 0);
+    EXPECT_EQ(btnLeft, 0);
+    // From the centre a high reading acts.
+    onJoystick(0, 0, 0, 0);
+    onJoystick(0, 0, 501, 0);
+    EXPECT_EQ(btnDown, 1);
+    EXPECT_EQ(btnUp, 0);
+    onJoystick(0, 0, -501, 0); // high -> low also changes
+    EXPECT_EQ(btnUp, 1);
+    EXPECT_EQ(btnDown, 0);
+}
+
+TEST_F(InputTest, StickHeldStillDoesNotOverwriteTheKeyboard)
+{
+    onJoystick(0, 800, 0, 0);
+    EXPECT_EQ(btnRight, 1);
+    up('l'); // the keyboard clears what the stick set
+    EXPECT_EQ(btnRight, 0);
+    onJoystick(0, 800, 0, 0); // still high: no change, stays cleared
+    EXPECT_EQ(btnRight, 0);
+    down('j');
+    onJoystick(0, 800, 0, 0);
+    EXPECT_EQ(btnLeft, 1);
+}
+
+TEST_F(InputTest, JoystickButtonsFollowTheirBitsOnChange)
+{
+    onJoystick(1, 0, 0, 0);
+    EXPECT_EQ(btnJump, 1);
+    EXPECT_EQ(btnSwitch, 0);
+    onJoystick(5, 0, 0, 0);
+    EXPECT_EQ(btnJump, 1);
+    EXPECT_EQ(btnSwitch, 1);
+    switchLatch = true;
+    onJoystick(4, 0, 0, 0);
+    EXPECT_EQ(btnJump, 0);
+    EXPECT_EQ(btnSwitch, 1);
+    EXPECT_TRUE(switchLatch); // switch bit still set
+    onJoystick(2, 0, 0, 0);
+    EXPECT_EQ(btnSword, 1);
+    EXPECT_EQ(btnSwitch, 0);
+    EXPECT_FALSE(switchLatch);
+}
+
+TEST_F(InputTest, UnchangedButtonsDoNotOverwriteTheKeyboard)
+{
+    onJoystick(2, 0, 0, 0);
+    up('x');
+    EXPECT_EQ(btnSword, 0);
+    onJoystick(2, 0, 0, 0);
+    EXPECT_EQ(btnSword, 0);
+}
+
+} // namespace
