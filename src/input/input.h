@@ -55,10 +55,3 @@ void onJoystick(unsigned int buttons, int x, int y, int z);
 // Sets every control flag and the joystick memory back to 0. Called by tests.
 void resetControls();
 
-// ---- Platform side -----------------------------------------------------------
-// Asks for "screenshot.png" (640x480) to be written from the next frame.
-// Called by onSpecialDown on F2.
-void requestScreenshot();
-// Writes a requested screenshot from the back buffer. Called by drawFrame
-// right before the buffer swap.
-void captureRequestedScreenshot();

@@ -6,6 +6,7 @@
 #include "graphics/font.h"
 #include "graphics/image.h"
 #include "graphics/quads.h"
+#include "graphics/screenshot.h"
 #include "input/input.h"
 #include "shell/hud.h"
 #include "shell/mainLoop.h"
@@ -134,6 +135,6 @@ void drawFrame()
         drawDebugClock();
     if (settings.showControls)
         drawControlsHelp();
-    captureRequestedScreenshot();
+    takePendingScreenshot(); // an F2 shot reads this frame's back buffer before the swap
     glutSwapBuffers();
 }

@@ -1,6 +1,7 @@
 // Keyboard, special keys and joystick turned into control flags.
 #include <gtest/gtest.h>
 
+#include "graphics/screenshot.h"
 #include "input/input.h"
 #include "shell/settings.h"
 #include "shell/states.h"
@@ -105,9 +106,14 @@ TEST_F(InputTest, F1ShowsTheHelpWhileHeldAndF2AsksForAScreenshot)
     onSpecialUp(keyF1, 0, 0);
     EXPECT_FALSE(settings.showControls);
 
+    pendingShot = ScreenshotRequest();
     onSpecialDown(keyF2, 0, 0);
     onSpecialUp(keyF2, 0, 0);
-    EXPECT_EQ(fakeScreenshotRequests, 1);
+    EXPECT_TRUE(pendingShot.pending);
+    EXPECT_EQ(pendingShot.fileName, "screenshot.png");
+    EXPECT_EQ(pendingShot.width, 640);
+    EXPECT_EQ(pendingShot.height, 480);
+    pendingShot = ScreenshotRequest();
     // Neither key touches the control flags.
     EXPECT_EQ(btnLeft + btnRight + btnUp + btnDown + btnEnter + btnEscape, 0);
 }

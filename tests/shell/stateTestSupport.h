@@ -13,7 +13,7 @@
 #include "shell/menus.h"
 #include "shell/settings.h"
 #include "shell/states.h"
-#include "support/fakeAudioTemp.h"
+#include "support/fakeFsound.h"
 #include "support/fakeShell.h"
 
 // Every global the states, menus and readouts touch, back at its start value.

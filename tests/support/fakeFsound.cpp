@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "audio/fsound.h"
+#include "audio/sound.h"
+#include "support/fakeShell.h"
 
 std::vector<FsoundCall> fakeFsoundCalls;
 std::set<std::string> fakeFsoundMissing;
@@ -23,7 +25,30 @@ const void* newHandle()
     return &handleStore[nextHandle++ % 64];
 }
 
+char streamTag;
+char sampleTags[3];
+
+std::string handleName(const void* handle)
+{
+    if (handle == nullptr)
+        return "null";
+    if (handle == &streamTag)
+        return "stream";
+    for (int i = 0; i < 3; i++)
+        if (handle == &sampleTags[i])
+            return "sample" + std::to_string(i);
+    return "other";
+}
+
 } // namespace
+
+void resetFakeAudio(int channel)
+{
+    musicStream = reinterpret_cast<FSOUND_STREAM*>(&streamTag);
+    for (int i = 0; i < 3; i++)
+        samples[i] = reinterpret_cast<FSOUND_SAMPLE*>(&sampleTags[i]);
+    musicChannel = channel;
+}
 
 void resetFakeFsound()
 {
@@ -99,6 +124,7 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
     c.channel = channel;
     c.handle = sample;
     fakeFsoundCalls.push_back(c);
+    fakeCallLog.push_back("PlaySound " + std::to_string(channel) + " " + handleName(sample));
     return sample ? 0 : -1;
 }
 
@@ -109,6 +135,7 @@ signed char FSOUND_SetVolume(int channel, int volume)
     c.channel = channel;
     c.volume = volume;
     fakeFsoundCalls.push_back(c);
+    fakeCallLog.push_back("SetVolume " + std::to_string(channel) + " " + std::to_string(volume));
     const int v = std::clamp(volume, 0, 255);
     if (channel == FSOUND_ALL) {
         std::fill(std::begin(fakeFsoundVolumes), std::end(fakeFsoundVolumes), v);
@@ -126,6 +153,7 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM* stream)
     c.name = "FSOUND_Stream_Close";
     c.handle = stream;
     fakeFsoundCalls.push_back(c);
+    fakeCallLog.push_back("Stream_Close " + handleName(stream));
     return stream ? 1 : 0;
 }
 
@@ -135,4 +163,5 @@ void FSOUND_Sample_Free(FSOUND_SAMPLE* sample)
     c.name = "FSOUND_Sample_Free";
     c.handle = sample;
     fakeFsoundCalls.push_back(c);
+    fakeCallLog.push_back("Sample_Free " + handleName(sample));
 }

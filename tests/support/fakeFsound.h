@@ -23,6 +23,15 @@ extern std::set<std::string> fakeFsoundMissing;  // file names the loaders fail 
 extern int fakeFsoundStreamChannel;               // what FSOUND_Stream_Play returns for a non-null stream
 extern int fakeFsoundVolumes[32];                 // channel volumes as FSOUND_SetVolume left them
 
+// Gives musicStream and the three samples recognisable handles (named
+// "stream", "sample0".."sample2" in fakeCallLog) and sets musicChannel.
+void resetFakeAudio(int channel = 0);
+
+// The volume, play and release calls are also written to the shell fakes'
+// fakeCallLog ("SetVolume <channel> <volume>", "PlaySound <channel> <handle>",
+// "Stream_Close <handle>", "Sample_Free <handle>"), so tests can check their
+// order against the other platform calls (cleanup, exit).
+
 // Clears the log and the missing files, sets every channel volume to 255 and
 // the stream channel to 7.
 void resetFakeFsound();

@@ -12,7 +12,6 @@
 int fakeDrawFrameCalls = 0;
 std::vector<FakeTimer> fakeTimers;
 std::vector<int> fakeExitCodes;
-int fakeScreenshotRequests = 0;
 std::vector<std::string> fakeCallLog;
 
 void resetFakeShell()
@@ -20,7 +19,6 @@ void resetFakeShell()
     fakeDrawFrameCalls = 0;
     fakeTimers.clear();
     fakeExitCodes.clear();
-    fakeScreenshotRequests = 0;
     fakeCallLog.clear();
 }
 
@@ -51,10 +49,6 @@ void endProcess(int code)
     fakeCallLog.push_back("exit " + std::to_string(code));
 }
 
-void requestScreenshot()
-{
-    fakeScreenshotRequests++;
-}
 
 // The font is platform code; only cleanup reaches it from the logic.
 void deleteFont()

@@ -13,7 +13,6 @@ struct FakeTimer {
 };
 extern std::vector<FakeTimer> fakeTimers;  // armGameTimer requests, oldest first, not yet fired
 extern std::vector<int> fakeExitCodes;     // endProcess calls, in order
-extern int fakeScreenshotRequests;         // requestScreenshot calls
 // Platform calls whose order matters, as text ("deleteFont", "exit 0", ...).
 // The temporary audio fakes write to it too.
 extern std::vector<std::string> fakeCallLog;
