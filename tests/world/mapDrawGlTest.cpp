@@ -42,6 +42,7 @@ const Rgb yellow{200, 200, 40};
 const Rgb brick{200, 100, 50};
 const Rgb glow{60, 80, 240};
 const Rgb slate{120, 120, 200};
+const Rgb grey{30, 30, 30};
 
 void writePicture(const std::string& path, Rgb c)
 {
@@ -150,20 +151,24 @@ TEST(DrawTileMapGl, ShadeDarkensTheBaseAndAddsTheAccent)
         {228, sum(scaled(brick, 228 / 255.0), scaled(glow, 27 / 255.0)), scaled(slate, 228 / 255.0)},
         {100, sum(scaled(brick, 100 / 255.0), scaled(glow, 155 / 255.0)), scaled(slate, 100 / 255.0)},
         {1, sum(scaled(brick, 1 / 255.0), scaled(glow, 254 / 255.0)), scaled(slate, 1 / 255.0)},
-        // At 0 no base is drawn and the accent is drawn plainly.
-        {0, glow, {0, 0, 0}},
+        // At 0 no base is drawn and the accent replaces the grey background
+        // (drawn plainly; an additive draw would lighten it).
+        {0, glow, grey},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("shade " + std::to_string(c.shade));
         glTestBeginFrame();
+        glClearColor(grey.r / 255.0f, grey.g / 255.0f, grey.b / 255.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         map->drawTileMap(0, c.shade);
         EXPECT_TRUE(pixelNear(2 * 32 + 16, 3 * 32 + 16, c.brickCell));
         EXPECT_TRUE(pixelNear(2 * 32, 3 * 32, c.brickCell));
         EXPECT_TRUE(pixelNear(2 * 32 + 31, 3 * 32 + 31, c.brickCell));
         EXPECT_TRUE(pixelNear(5 * 32 + 16, 3 * 32 + 16, c.slateCell));
-        // Cells without pictures stay cleared.
-        EXPECT_TRUE(pixelNear(2 * 32 + 16, 4 * 32 + 16, {0, 0, 0}, 0));
-        EXPECT_TRUE(pixelNear(2 * 32 - 1, 3 * 32 + 16, {0, 0, 0}, 0));
+        // Cells without pictures keep the background.
+        EXPECT_TRUE(pixelNear(2 * 32 + 16, 4 * 32 + 16, grey, 0));
+        EXPECT_TRUE(pixelNear(2 * 32 - 1, 3 * 32 + 16, grey, 0));
     }
 }
 
