@@ -33,13 +33,11 @@ bool onlySpace(const char* text)
     return text[std::strspn(text, " \t\r\n\v\f")] == '\0';
 }
 
-} // namespace
-
 // Splits one row line into the cells of grid row `row`. Cells sit 4
 // characters apart; every blank found where a cell should start (a two-digit
 // tile number before it, or a leading blank) moves the later cells one
 // character right.
-static void parseRow(TileMap& map, const char* line, int row, CellValues& carry)
+void parseRow(TileMap& map, const char* line, int row, CellValues& carry)
 {
     const int length = static_cast<int>(std::strlen(line));
     const int width = std::min(map.mapWidth, maxMapWidth);
@@ -81,6 +79,8 @@ static void parseRow(TileMap& map, const char* line, int row, CellValues& carry)
         cell.accentCursor->set(map.accentTiles[n - 1]);
     }
 }
+
+} // namespace
 
 bool TileMap::loadMap(const char* folder)
 {
