@@ -1,7 +1,9 @@
-// Actor and world steps of the game states' updates. The characters, enemies,
-// bullets and scroll are not in the game yet: each step is in its place in the
-// update and does nothing until its owner fills it in.
+// Actor steps of the game states' updates. The characters, enemies and
+// bullets are not in the game yet: each step is in its place in the update
+// and does nothing until its owner fills it in.
 #include "actors/actorSteps.h"
+
+#include "world/map.h"
 
 void switchCharacter() {}
 void updatePlayer() {}
@@ -13,4 +15,7 @@ void updateDying() {}
 
 void respawnPlayer() {}
 void clearBullets() {}
-void resetScroll() {}
+void resetScroll()
+{
+    scrollX = 0;
+}

@@ -4,11 +4,19 @@
 
 #include "audio/fsound.h"
 #include "audio/sound.h"
+#include "graphics/anim.h"
 #include "graphics/font.h"
+#include "world/map.h"
 
-// 1. Tile tables: base then accent entry of each tile number 0..99.
-// Nothing to release until the tile map is in the game.
-static void releaseTileTables() {}
+// 1. Tile tables: base then accent entry of each tile number 0..99. A tile
+// number the tileset never defined has no entries and is skipped.
+static void releaseTileTables()
+{
+    for (int i = 0; i < 100; i++) {
+        delete tileMap.getBaseTile(i);
+        delete tileMap.getAccentTile(i);
+    }
+}
 
 // 2-5 and 8. The first player's nine body animations, its cursors, the sword
 // animations and cursor, the second character's cursor.

@@ -19,10 +19,6 @@ int storyAngle = 0;
 float sceneBrightness = 1.0f;
 float gameOverFade = 0.0f;
 int gameOverAngle = 0;
-bool altActive = false;
-bool switchLatch = false;
-int altTimeLeft = 30;
-int altTimeMax = 30;
 int stock = 3;
 
 constexpr int enemySlots = 32;

@@ -3,6 +3,9 @@
 // game-over screens.
 #pragma once
 
+// altActive, switchLatch, altTimeLeft and altTimeMax belong to the characters.
+#include "actors/player.h"
+
 // ---- Shared game variables ---------------------------------------------------
 extern int GameState;         // 0 title, 1 story, 2 unused, 3 playing, 4 dying, 5 game over, 6 exiting
 extern double storyStart;     // curTime (ms) when the story began; 0.0 = never shown. Set by "Play"
@@ -11,10 +14,6 @@ extern int storyAngle;        // story emblem rotation, degrees 0..360
 extern float sceneBrightness; // shade of the playing scene, 0.15..1.0 (red-tinted below 1)
 extern float gameOverFade;    // grey level of the game-over screen, 0.0 up to 1.0, never reset
 extern int gameOverAngle;     // game-over emblem rotation, degrees 0..360
-extern bool altActive;        // the second character is in play; set by the switch, cleared by respawn
-extern bool switchLatch;      // switch button already acted on; set by the switch, cleared on release
-extern int altTimeLeft;       // seconds left for the second character in this life
-extern int altTimeMax;        // full time of the second character, seconds
 extern int stock;             // lives; the HUD shows stock - 1
 
 // Game-event timer values (onGameTimer) and their delays in real ms.

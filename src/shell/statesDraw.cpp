@@ -13,6 +13,7 @@
 #include "shell/menus.h"
 #include "shell/settings.h"
 #include "shell/states.h"
+#include "world/map.h"
 
 // The neutral colour every screen returns to.
 static void colourWhite()
@@ -26,9 +27,11 @@ static void colourScene()
     glColor4f(sceneBrightness + 0.2f, sceneBrightness, sceneBrightness, 0.5f);
 }
 
-// The level's tiles under a shade of 0..255. The tile map is not in the game
-// yet; its drawing goes here.
-static void drawLevelTiles(int /*shade*/) {}
+// The level's tiles under a shade of 0..255, at the current scroll.
+static void drawLevelTiles(int shade)
+{
+    tileMap.drawTileMap(scrollX, shade);
+}
 
 static const char* const storyLines[] = {
     "- - - > The Evil Force is upon us.",

@@ -399,3 +399,15 @@ TEST_F(StatesTest, ReplayThreeTimeOutsEndInGameOverAndTheTitle)
 }
 
 } // namespace
+
+TEST(TileShade, BrightnessMapsToTheTileShade)
+{
+    EXPECT_EQ(tileShade(1.0f), 255);
+    EXPECT_EQ(tileShade(0.99995f), 255);
+    EXPECT_EQ(tileShade(0.9999f), 254);
+    EXPECT_EQ(tileShade(0.5f), 127);
+    EXPECT_EQ(tileShade(0.15f), 38);
+    EXPECT_EQ(tileShade(0.0002f), 0);
+    EXPECT_EQ(tileShade(0.00005f), 0);
+    EXPECT_EQ(tileShade(0.0f), 0);
+}

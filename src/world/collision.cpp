@@ -1,0 +1,69 @@
+// Collision queries of moving things against the solid tiles of the level.
+#include "actors/player.h"
+#include "world/map.h"
+
+bool TileMap::isSolid(int column, int row) const
+{
+    // The grid arrays bound the test as well, in case a failed load left a
+    // width or height outside them.
+    if (column < 0 || column >= mapWidth || column >= maxMapWidth)
+        return false;
+    if (row < 0 || row >= mapHeight || row >= mapRows)
+        return false;
+    return cells[column][row].kind == 1;
+}
+
+namespace {
+
+// Extent of the character in play along a probe: the second character's
+// square side, or the first player's width (along a row) or height.
+int probeSpan(bool alongRow)
+{
+    if (altActive)
+        return altSize;
+    return alongRow ? player.width : player.height;
+}
+
+// v moved toward zero onto a tile edge (-40 gives -32).
+int toTileEdge(int v)
+{
+    return v - v % tileSize;
+}
+
+} // namespace
+
+bool rowHitsSolid(int x, int y, int* row)
+{
+    int edge = toTileEdge(x);
+    const long long end = static_cast<long long>(x) + probeSpan(true);
+    *row = y / tileSize;
+    int column = edge / tileSize;
+    // The end is inclusive: a span ending on the first pixel of the next
+    // tile reaches that tile. The 64-bit end keeps x near INT_MAX finite.
+    while (edge <= end) {
+        if (tileMap.isSolid(column, *row))
+            return true;
+        column++;
+        if (column > maxMapWidth)
+            break; // every column from here on is outside the grid
+        edge += tileSize;
+    }
+    return false;
+}
+
+bool columnHitsSolid(int x, int y, int* column)
+{
+    int edge = toTileEdge(y);
+    const long long end = static_cast<long long>(y) + probeSpan(false);
+    *column = x / tileSize;
+    int row = edge / tileSize;
+    while (edge <= end) {
+        if (tileMap.isSolid(*column, row))
+            return true;
+        row++;
+        if (row > mapRows)
+            break; // every row from here on is outside the grid
+        edge += tileSize;
+    }
+    return false;
+}

@@ -1,0 +1,61 @@
+// Drawing the visible part of the level: the base tiles under a shade and
+// their accent pictures added as light when the scene darkens.
+#include <algorithm>
+
+#include "graphics/anim.h"
+#include "world/map.h"
+
+namespace {
+
+// A cursor whose picture loaded: a failed picture has width 0 and a frame
+// without a texture, which must never reach the draw.
+bool hasPicture(AnimCursor* cursor)
+{
+    SpriteAnim* anim = cursor->getAnim();
+    return anim != nullptr && anim->width > 0;
+}
+
+} // namespace
+
+void TileMap::drawTileMap(int scrollX, int shade)
+{
+    // Out-of-range shades are pulled into 0..255 so the blend strength below
+    // stays a valid alpha.
+    shade = std::clamp(shade, 0, 255);
+    const int first = scrollX / tileSize;
+    const int offset = scrollX % tileSize;
+    const int columns = std::min(mapWidth, maxMapWidth);
+    const int rows = std::clamp(mapHeight, 0, mapRows);
+    const float level = shade / 255.0f;
+
+    for (int c = first; c <= first + visibleColumns - 1; c++) {
+        // Columns beyond the map (the 21st at the right end) hold nothing;
+        // a negative scroll would put some before it.
+        if (c < 0 || c >= columns)
+            continue;
+        const int x = (c - first) * tileSize - offset;
+        for (int r = 0; r < rows; r++) {
+            const MapCell& cell = cells[c][r];
+            const int y = r * tileSize;
+
+            if (cell.baseCursor && shade >= 1 && hasPicture(cell.baseCursor)) {
+                cell.baseCursor->setPos(x, y);
+                if (shade == 255) {
+                    cell.baseCursor->draw();
+                } else {
+                    setTileColour(level, level, level, 0.5f);
+                    cell.baseCursor->draw();
+                }
+                setTileColour(1.0f, 1.0f, 1.0f, 0.5f);
+            }
+
+            if (cell.accentCursor && shade < 255 && hasPicture(cell.accentCursor)) {
+                cell.accentCursor->setPos(x, y);
+                if (shade == 0)
+                    cell.accentCursor->draw();
+                else
+                    cell.accentCursor->drawBlended(255 - shade);
+            }
+        }
+    }
+}
