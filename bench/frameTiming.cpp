@@ -15,14 +15,8 @@
 #include <new>
 #include <vector>
 
-#include "actors/bullets.h"
-#include "actors/combat.h"
-#include "actors/enemies.h"
-#include "actors/player.h"
-#include "audio/sound.h"
 #include "shell/mainLoop.h"
 #include "shell/states.h"
-#include "world/map.h"
 
 static long allocationCount = 0;
 static bool countingAllocations = false;
@@ -80,13 +74,7 @@ int main(int argc, char** argv)
     glutInit(&argc, argv);
     if (!initWindow())
         return 1;
-    initSound();
-    loadPlayers();
-    loadSharedTextures();
-    loadLevel();
-    resetParticles();
-    loadEnemies();
-    initBullets();
+    loadGameData();
     onReshape(640, 480);
 
     // Warm-up: the first textured frames compile Mesa's shaders.

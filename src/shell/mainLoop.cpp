@@ -5,11 +5,17 @@
 #include <GL/glu.h>
 #include <cstdio>
 
+#include "actors/bullets.h"
+#include "actors/combat.h"
+#include "actors/enemies.h"
+#include "actors/player.h"
+#include "audio/sound.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
 #include "graphics/quads.h"
 #include "input/input.h"
 #include "shell/settings.h"
+#include "world/map.h"
 
 bool initWindow()
 {
@@ -77,6 +83,17 @@ void loadSharedTextures()
     timeBonusTexture = loadBmpPicture("gfx/timebonus.bmp", "Problem loading timebonus.bmp", true);
     gameOverTexture = loadJpegPicture("gfx/gameover.jpg", "Problem initializing gameover.jpg\n");
     pixelTexture = loadBmpPicture("gfx/pixel.bmp", "Problem loading pixel.bmp", false);
+}
+
+void loadGameData()
+{
+    initSound();
+    loadPlayers();
+    loadSharedTextures();
+    loadLevel();
+    resetParticles();
+    loadEnemies();
+    initBullets();
 }
 
 void onReshape(int width, int height)

@@ -43,8 +43,12 @@ void displayStep();
 // Reads the settings, opens the window, registers the callbacks, loads the font
 // and sets the GL state. False means the program cannot run. Called once by main.
 bool initWindow();
-// Loads the six shared pictures with their failure messages. Called once by main.
+// Loads the six shared pictures with their failure messages. Called by loadGameData.
 void loadSharedTextures();
+// Everything start-up loads after the window, in order: sound, characters,
+// shared pictures, level (ends the process on failure), particles, enemies,
+// bullets. Called once by main (and by the frame timing bench).
+void loadGameData();
 void onReshape(int width, int height);
 void onIdle();
 void onDisplay();
