@@ -21,24 +21,39 @@
 static long allocationCount = 0;
 static bool countingAllocations = false;
 
-void* operator new(std::size_t size)
+// Every plain form of new and delete is replaced, so each pair stays matched
+// (the GL driver allocates with the nothrow forms, for instance).
+static void* countedAlloc(std::size_t size)
 {
     if (countingAllocations)
         allocationCount++;
-    if (void* p = std::malloc(size ? size : 1))
+    return std::malloc(size ? size : 1);
+}
+
+void* operator new(std::size_t size)
+{
+    if (void* p = countedAlloc(size))
         return p;
     throw std::bad_alloc();
 }
-
-void operator delete(void* p) noexcept
+void* operator new[](std::size_t size)
 {
-    std::free(p);
+    return operator new(size);
 }
-
-void operator delete(void* p, std::size_t) noexcept
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    std::free(p);
+    return countedAlloc(size);
 }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return countedAlloc(size);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 struct Timing {
     double median;
