@@ -47,6 +47,6 @@ bool writePngFile(const char* fileName, int width, int height, const unsigned ch
 // Takes the pending shot, if any, from the back buffer: the current viewport
 // is read and scaled to the requested size (a viewport of the requested width
 // and at most one row short, as in a 640x480 window, is read unscaled at the
-// requested size). drawFrame calls it once per frame
-// after everything is drawn and right before glutSwapBuffers.
+// requested size). drawFrame calls it once per frame after everything is
+// drawn and right before glutSwapBuffers.
 void takePendingScreenshot();
