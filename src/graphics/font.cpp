@@ -15,10 +15,11 @@ namespace {
 constexpr int glyphCount = 256;
 constexpr int textBufferSize = 256; // formatted text: at most 255 characters
 
-// Turns formatted text into glyph numbers of the given set, in place.
-// Codes that fall outside the set's 256 glyphs are dropped, so no list
-// outside the font is ever called. Returns the number of glyphs kept.
-int textToGlyphs(unsigned char* text, int length, int set)
+// Drops, in place, the codes that have no glyph in the set: codes below
+// the space, and codes whose glyph c - 32 + 128 * set falls outside the 256
+// lists (above 159 in set 1). Without this a code below 32 in set 1 would
+// land on a set-0 glyph. Returns the number of codes kept.
+int keepCodesOfSet(unsigned char* text, int length, int set)
 {
     // Sets below -1 have no glyph for any byte; stopping there also keeps
     // 128 * set from overflowing.
@@ -27,8 +28,8 @@ int textToGlyphs(unsigned char* text, int length, int set)
     int kept = 0;
     for (int i = 0; i < length; i++) {
         const int glyph = text[i] - 32 + 128 * set;
-        if (glyph >= 0 && glyph < glyphCount)
-            text[kept++] = static_cast<unsigned char>(glyph);
+        if (text[i] >= 32 && glyph >= 0 && glyph < glyphCount)
+            text[kept++] = text[i];
     }
     return kept;
 }
@@ -42,15 +43,21 @@ int formatText(unsigned char* buffer, const char* format, va_list args)
     return n < textBufferSize ? n : textBufferSize - 1;
 }
 
-// Calls the glyph lists of text with the font texture bound.
+// The list base that turns a character code into its glyph list: code c of
+// the set calls list fontBase - 32 + 128 * set + c. Unsigned arithmetic, as
+// GL adds the base and the code.
+GLuint listBaseOfSet(int set)
+{
+    return fontBase - 32u + 128u * static_cast<unsigned int>(set);
+}
+
+// Calls the glyph lists of text with the font texture bound; the list base
+// must already be that of the set.
 void callGlyphs(unsigned char* text, int length, int set)
 {
-    const int glyphs = textToGlyphs(text, length, set);
-    // The glyph numbers already include the set's offset, so the base is the
-    // font's first list; this keeps the list arithmetic free of wrap-around.
-    glListBase(fontBase);
+    const int codes = keepCodesOfSet(text, length, set);
     glBindTexture(GL_TEXTURE_2D, fontTexture);
-    glCallLists(glyphs, GL_UNSIGNED_BYTE, text);
+    glCallLists(codes, GL_UNSIGNED_BYTE, text);
 }
 
 } // namespace
@@ -108,6 +115,7 @@ void printText(int x, int y, int set, const char* format, ...)
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
+    glListBase(listBaseOfSet(set));
     // Set 0 is the big face; set 1 (and the unused negative sets) the small one.
     if (set == 0)
         glScalef(1.5f, 2.0f, 1.0f);
@@ -130,6 +138,7 @@ int printTextColor(int x, int y, int set, float r, float g, float b, float scale
     if (set > 1)
         set = 1;
 
+    glListBase(listBaseOfSet(set));
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);

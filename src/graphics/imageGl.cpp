@@ -54,10 +54,12 @@ void loadJpegTexture(unsigned int* texId, const char* name, int* width, int* hei
     glGenTextures(1, texId);
     glBindTexture(GL_TEXTURE_2D, *texId);
     // Rows of width * 3 bytes are not padded to four bytes; read them tight,
-    // then give back the default that the other uploads expect.
+    // then give back the alignment that was in force before.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
 
     delete image;

@@ -45,6 +45,8 @@ bool writePng(const char* fileName, int width, int height);
 bool writePngFile(const char* fileName, int width, int height, const unsigned char* rgb);
 
 // Takes the pending shot, if any, from the back buffer: the current viewport
-// is read and scaled to the requested size. drawFrame calls it once per frame
-// after everything is drawn and right before glutSwapBuffers.
+// is read and scaled to the requested size (a viewport of the requested width
+// and at most one row short, as in a 640x480 window, is read unscaled at the
+// requested size). drawFrame calls it once per frame after everything is
+// drawn and right before glutSwapBuffers.
 void takePendingScreenshot();

@@ -21,6 +21,12 @@ void takePendingScreenshot()
     glGetIntegerv(GL_VIEWPORT, view);
     if (view[2] < 1 || view[3] < 1)
         return;
+    // A 640x480 window gets a 640x479 viewport (its height is truncated from
+    // a hair under 480). Stretching 479 rows to 480 would blur every row of
+    // the shot, so a viewport of the asked width and at most one row short
+    // is read at the asked size, pixel for pixel, from its lower-left corner.
+    if (view[2] == width && (view[3] == height || view[3] == height - 1))
+        view[3] = height;
     std::vector<unsigned char> pixels(static_cast<size_t>(view[2]) * view[3] * 3);
 
     GLint packAlignment = 4, unpackAlignment = 4, readBuffer = GL_BACK;

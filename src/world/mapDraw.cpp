@@ -38,14 +38,16 @@ void TileMap::drawTileMap(int scrollX, int shade)
             const MapCell& cell = cells[c][r];
             const int y = r * tileSize;
 
-            if (cell.baseCursor && shade >= 1 && hasPicture(cell.baseCursor)) {
+            if (cell.baseCursor && shade >= 1) {
+                // A base picture that failed to load is not drawn, but its
+                // cell still sets and restores the colour, so the colour left
+                // behind does not depend on which pictures loaded.
+                const bool drawable = hasPicture(cell.baseCursor);
                 cell.baseCursor->setPos(x, y);
-                if (shade == 255) {
-                    cell.baseCursor->draw();
-                } else {
+                if (shade != 255)
                     setTileColour(level, level, level, 0.5f);
+                if (drawable)
                     cell.baseCursor->draw();
-                }
                 setTileColour(1.0f, 1.0f, 1.0f, 0.5f);
             }
 

@@ -164,6 +164,38 @@ TEST_F(Font, CodesOutsideTheSetDrawNothing)
     glDeleteLists(aboveSet1, 1);
 }
 
+TEST_F(Font, CodesBelowTheSpaceDrawNothingInEitherSet)
+{
+    // In set 1 the codes 0..31 would name glyphs 96..127, real lists of the
+    // font (set 0's upper codes): they must still draw nothing.
+    printText(50, 50, 1, "\x01\x0a\x1f");
+    printTextColor(50, 150, 1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, "\x09");
+    printText(50, 250, 0, "\x0a");
+    EXPECT_TRUE(blank());
+    printText(50, 50, 1, "\x0a" "A");
+    EXPECT_EQ(glyphAt(51, 58), 161);
+}
+
+TEST_F(Font, ListBaseIsLeftAtTheSetsOffset)
+{
+    // Code c of set s calls list fontBase - 32 + 128 * s + c, so that is
+    // the list base the prints leave behind.
+    GLint base = 0;
+    printText(10, 10, 0, "A");
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(static_cast<GLuint>(base), fontBase - 32);
+    printText(10, 10, 5, "A");
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(static_cast<GLuint>(base), fontBase + 96);
+    printTextColor(10, 10, 0, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, "A");
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(static_cast<GLuint>(base), fontBase - 32);
+    printTextColor(10, 10, 1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, "%s", "");
+    glGetIntegerv(GL_LIST_BASE, &base);
+    EXPECT_EQ(static_cast<GLuint>(base), fontBase + 96);
+    glListBase(0);
+}
+
 TEST_F(Font, TextIsCutAt255Characters)
 {
     // Glyphs 1.6 wide and 1.5 apart: 255 of them end at 382.6.

@@ -234,3 +234,39 @@ TEST(ImageGl, JpegTexturesAreOpaqueTopFirstAndHandleOddWidthAndGrey)
     loadJpegTexture(&texId, nullptr, &width, &height);
     EXPECT_EQ(texId, 123u);
 }
+
+TEST(ImageGl, UploadsLeaveTheirTextureBoundAndTheDocumentedPixelStore)
+{
+    if (!havePillow())
+        GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3";
+    ScopedTempDir dir;
+    ASSERT_TRUE(runPython("from PIL import Image\n"
+                          "Image.new('RGB', (33, 17), (0, 255, 0)).save('odd.jpg', quality=95)\n",
+                          ""));
+    writeFile("plain.bmp", keyedBmp(0, 255, 0));
+    GLint value = 0;
+
+    // The JPEG upload reads its tight rows with an alignment of its own and
+    // then gives back whatever alignment was in force.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    unsigned int jpeg = 0;
+    int width = 0, height = 0;
+    loadJpegTexture(&jpeg, "odd.jpg", &width, &height);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+    EXPECT_EQ(value, 2);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<unsigned int>(value), jpeg);
+    EXPECT_EQ(texParameter(jpeg, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(texParameter(jpeg, GL_TEXTURE_WRAP_S), GL_REPEAT);
+
+    // The BMP upload sets an alignment of 4 and leaves it so.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    unsigned int bmp = 0;
+    ASSERT_TRUE(loadBmpTexture("plain.bmp", &bmp, &width, &height));
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+    EXPECT_EQ(value, 4);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<unsigned int>(value), bmp);
+    EXPECT_EQ(texParameter(bmp, GL_TEXTURE_WRAP_T), GL_REPEAT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}

@@ -128,3 +128,30 @@ TEST(ScreenshotGl, SmallerViewportIsScaledToTheFullShot)
     EXPECT_EQ(at(100, 460), std::string("\x00\x00\xff", 3));
     EXPECT_EQ(at(600, 20), std::string("\x00\xff\x00", 3));
 }
+
+TEST(ScreenshotGl, GameViewportOneRowShortIsCapturedPixelForPixel)
+{
+    if (!havePillow())
+        GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3";
+    ScopedTempDir dir;
+    glTestBeginFrame();
+    // The viewport the game sets in a 640x480 window is 640x479. Rows of
+    // alternating colours show any stretching of the shot at once.
+    glViewport(0, 0, 640, 479);
+    glClearColor(0.0f, 1.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT); // the window's top row, outside the viewport, is green
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    for (int y = 0; y < 480; y++) {
+        const float v = (y % 2) ? 1.0f : 0.0f;
+        fillRect(0, y, 640, 1, v, 0.0f, 1.0f - v);
+    }
+    pendingShot = ScreenshotRequest();
+    ASSERT_TRUE(writePng("screenshot.png", 640, 480));
+    takePendingScreenshot();
+    glViewport(0, 0, 640, 480);
+
+    const std::string decoded = pillowDecodeTopDown("screenshot.png", "decoded.rgb");
+    ASSERT_EQ(decoded.substr(0, 8), "640 480\n");
+    EXPECT_TRUE(decoded.compare(8, std::string::npos, rgbOf(readScreen())) == 0);
+    EXPECT_EQ(decoded.substr(8, 3), std::string("\x00\xff\x00", 3));
+}

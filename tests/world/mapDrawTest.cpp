@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mapFixtures.h"
+#include "support/fakeGraphics.h"
 #include "support/fakeWorld.h"
 
 namespace {
@@ -126,11 +127,22 @@ TEST(DrawTileMap, PicturesThatFailedToLoadAreNeverDrawn)
         EXPECT_EQ(placedColumns(noAccent, true).size(), 0u);
         EXPECT_EQ(placedColumns(noAccent, false).size(), shade ? 20u : 0u);
 
+        // A failed base picture draws nothing, yet its cell sets and
+        // restores the colour like any other, so the neutral colour is left.
         TileMap* noBase = filledMap(20, 0, 32);
         fakeTileColours.clear();
+        resetFakeGraphics();
         noBase->drawTileMap(0, shade);
-        EXPECT_EQ(placedColumns(noBase, false).size(), 0u);
-        EXPECT_TRUE(fakeTileColours.empty());
+        const size_t perCell = shade == 0 ? 0 : shade == 255 ? 1 : 2;
+        EXPECT_EQ(fakeTileColours.size(), 20u * 15 * perCell);
+        if (!fakeTileColours.empty()) {
+            EXPECT_FLOAT_EQ(fakeTileColours.back().r, 1.0f);
+            EXPECT_FLOAT_EQ(fakeTileColours.back().a, 0.5f);
+        }
+        const Texture* accent = noBase->accentTiles[0]->frames[0].texture;
+        for (const FakeDraw& d : fakeDraws)
+            EXPECT_EQ(d.texture, accent); // only the accents
+        EXPECT_EQ(fakeDraws.size(), shade < 255 ? 20u * 15 : 0u);
         EXPECT_EQ(placedColumns(noBase, true).size(), shade < 255 ? 20u : 0u);
     }
 }

@@ -124,6 +124,7 @@ inline SpriteAnim* handMadePicture(int width, unsigned int texId = 0, unsigned i
     }
     anim->loaded = 1;
     anim->frameCount = 0;
+    anim->framesReady = width > 0 ? 1 : 0;
     anim->width = width;
     anim->height = width;
     return anim;
