@@ -235,7 +235,7 @@ TEST_F(SoundDevice, SampleVolumeDecidesHowLoudItIsHeard)
         // play and the volume change below at another level.
         FSOUND_SetVolume(FSOUND_ALL, c.volume);
         const int channel = FSOUND_PlaySound(FSOUND_FREE, beep);
-        EXPECT_EQ(channel, 0);
+        EXPECT_EQ(channel, 31); // samples take the highest free channel
         EXPECT_EQ(FSOUND_SetVolume(channel, c.volume), 1);
         const long long start = framesWritten();
         ASSERT_TRUE(waitForFrames(start + 11025 + 8192));
@@ -392,16 +392,17 @@ TEST_F(SoundDevice, ChannelPoolIsSharedAndLimitedToItsSize)
     ASSERT_NE(sound, nullptr);
     ASSERT_NE(music, nullptr);
 
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 0);
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 1);
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 2);
+    // Samples fill the pool from the top, streams from the bottom.
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 3);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 2);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 1);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), -1); // all four busy
     EXPECT_EQ(FSOUND_SetVolume(3, 10), 1);
     EXPECT_EQ(FSOUND_SetVolume(4, 10), 0); // only four channels exist
     EXPECT_EQ(FSOUND_PlaySound(4, sound), -1);
     // A sound asked onto a given channel replaces what plays there.
-    EXPECT_EQ(FSOUND_PlaySound(1, sound), 1);
+    EXPECT_EQ(FSOUND_PlaySound(0, sound), 0);
     EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), -1);
     // Freeing the sample frees its channels.
     FSOUND_Sample_Free(sound);
@@ -412,7 +413,7 @@ TEST_F(SoundDevice, ChannelPoolIsSharedAndLimitedToItsSize)
     fsoundShutdown();
     ASSERT_EQ(FSOUND_Init(outRate, 1000, 0), 1);
     sound = FSOUND_Sample_Load(FSOUND_FREE, "long.wav", FSOUND_LOOP_OFF, 0, 0);
-    for (int c = 0; c < 32; c++)
+    for (int c = 31; c >= 0; c--)
         EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), c);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), -1);
     EXPECT_EQ(FSOUND_SetVolume(32, 10), 0);
@@ -490,17 +491,17 @@ TEST_F(SoundDevice, NullHandlesAndBadFilesDoNothing)
     ASSERT_GE(channel, 0);
     FSOUND_SetVolume(channel, 255);
     ASSERT_TRUE(waitForFrames(framesWritten() + 5 * outRate));
-    // Ended: its channel is the lowest free one again.
-    FSOUND_SAMPLE* quiet = FSOUND_Sample_Load(FSOUND_FREE, "sound.wav", FSOUND_LOOP_OFF, 0, 0);
+    // Ended: its channel is the lowest free one again, where the next stream starts.
+    FSOUND_STREAM* quiet = FSOUND_Stream_Open("whole.ogg", FSOUND_LOOP_OFF, 0, 0);
     ASSERT_NE(quiet, nullptr);
     FSOUND_SetVolume(channel, 0);
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, quiet), channel);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, quiet), channel);
     std::vector<int16_t> pcm = finishOutput();
     auto span = soundingSpan(pcm, 300);
     EXPECT_GT(span.second - span.first, outRate / 2);
     EXPECT_LT(span.second - span.first, 7 * outRate / 2);
     EXPECT_EQ(FSOUND_Stream_Close(cut), 1);
-    FSOUND_Sample_Free(quiet);
+    EXPECT_EQ(FSOUND_Stream_Close(quiet), 1);
 }
 
 TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
@@ -528,7 +529,7 @@ TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
         EXPECT_EQ(channel, 0);
         for (int frame = 0; frame < 100; frame++) {
             EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), channel);
-            EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, beep), 1); // over at once: channel 1 stays free
+            EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, beep), 31); // over at once: channel 31 stays free
             EXPECT_EQ(FSOUND_SetVolume(FSOUND_ALL, 250), 1);
             EXPECT_EQ(FSOUND_SetVolume(channel, 100), 1);
         }
@@ -559,7 +560,7 @@ TEST_F(SoundDevice, GameMusicKeepsItsChannelAndLevelWhileSamplesPlay)
     playSample(0); // on the title screen: channel 0 gets the music volume
     startMusic();
     const int firstChannel = musicChannel;
-    EXPECT_EQ(firstChannel, 1); // the meow still holds channel 0
+    EXPECT_EQ(firstChannel, 0); // the meow plays on channel 31
     for (int frame = 0; frame < 40; frame++) {
         startMusic();
         if (frame % 10 == 0)
@@ -582,6 +583,58 @@ TEST_F(SoundDevice, GameMusicKeepsItsChannelAndLevelWhileSamplesPlay)
         FSOUND_Sample_Free(s);
     musicStream = nullptr;
     samples[0] = samples[1] = samples[2] = nullptr;
+    settings = saved;
+}
+
+// The game names the music's channel in every playSample: channel 0 before the
+// music has started, and the channel it had after it has ended. A menu sample
+// must never be the one that gets the music level there.
+TEST_F(SoundDevice, MenuSamplesKeepTheEffectsLevelBeforeAndAfterTheMusic)
+{
+    writeFile("data/meow.wav", wavBytes(22050, 2205, tone(1000, 0.5, 22050)));
+    writeFile("data/barkbark.wav", wavBytes(22050, 2205, tone(700, 0.5, 22050)));
+    writeOgg("data/delay2.ogg", 22050, 4410, tone(440, 0.3, 22050));
+    const Settings saved = settings;
+    struct Case {
+        int music, effects;
+        int expectedPeak;
+    } cases[] = {{0, 10, static_cast<int>(0.5 * 32767 * 250 / 255)}, {10, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.music);
+        settings.musicVolume = c.music;
+        settings.sfxVolume = c.effects;
+        musicChannel = 0;
+        useDiskDriver();
+        initSound();
+        ASSERT_NE(musicStream, nullptr);
+        // Every channel already at the effects level, as an earlier sample or
+        // option change leaves them; the first sample of a run plays for a
+        // moment at the channels' starting level before the game sets it.
+        FSOUND_SetVolume(FSOUND_ALL, volumeFromLevel(c.effects));
+        playSample(0); // title screen: the music has no channel yet
+        ASSERT_TRUE(waitForFrames(4410 + 8192));
+        const long long musicStart = framesWritten();
+        startMusic();
+        EXPECT_GE(musicChannel, 0);
+        // A fifth of a second of music, then silence: it has ended.
+        ASSERT_TRUE(waitForFrames(musicStart + 8820 + 8192));
+        const long long afterMusic = framesWritten();
+        playSample(0);
+        ASSERT_TRUE(waitForFrames(afterMusic + 4410 + 8192));
+        std::vector<int16_t> pcm = finishOutput();
+
+        const int before = peak(pcm, 0, static_cast<size_t>(musicStart) * 2);
+        const int after = peak(pcm, static_cast<size_t>(afterMusic) * 2);
+        EXPECT_NEAR(before, c.expectedPeak, c.expectedPeak * 0.03);
+        EXPECT_NEAR(after, c.expectedPeak, c.expectedPeak * 0.03);
+
+        FSOUND_Stream_Close(musicStream);
+        for (FSOUND_SAMPLE*& s : samples)
+            FSOUND_Sample_Free(s);
+        musicStream = nullptr;
+        samples[0] = samples[1] = samples[2] = nullptr;
+    }
+    musicChannel = 0;
     settings = saved;
 }
 
