@@ -504,6 +504,98 @@ TEST_F(SoundDevice, NullHandlesAndBadFilesDoNothing)
     EXPECT_EQ(FSOUND_Stream_Close(quiet), 1);
 }
 
+// Chunks with sizes that lie, and headers mangled at random: each file loads
+// into something playable or is refused, and nothing reads outside its buffer
+// (the sanitizer build checks the reading).
+TEST_F(SoundDevice, HostileWavHeadersAreRefusedOrPlayable)
+{
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+    const std::string wav = wavBytes(22050, 2000, tone(1000, 0.5, 22050));
+    auto patched = [&](size_t offset, unsigned value) {
+        std::string f = wav;
+        for (int b = 0; b < 4; b++)
+            f[offset + b] = static_cast<char>((value >> (8 * b)) & 0xff);
+        return f;
+    };
+    std::vector<std::string> files = {
+        patched(16, 0xfffffff0u),     // fmt chunk claiming nearly 4 GiB
+        patched(16, 0x7fffffffu),
+        patched(4, 0xffffffffu),      // RIFF size
+        patched(4, 0),
+        wav.substr(0, 44),            // headers and no data
+        wav.substr(0, 45),            // half a frame of data
+    };
+    // An unknown chunk before the data, claiming to run far past the end.
+    std::string extra = wav.substr(0, 36) + "LIST";
+    put32(extra, 0x7ffffff0u);
+    files.push_back(extra + wav.substr(36));
+    // Random damage to the header bytes, the same every run.
+    unsigned seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (int i = 0; i < 300; i++) {
+        std::string f = wav;
+        const int changes = 1 + static_cast<int>(next() % 4);
+        for (int c = 0; c < changes; c++)
+            f[next() % 44] = static_cast<char>(next() & 0xff);
+        files.push_back(f);
+    }
+    int loaded = 0;
+    for (size_t i = 0; i < files.size(); i++) {
+        SCOPED_TRACE(i);
+        writeFile("hostile.wav", files[i]);
+        FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, "hostile.wav", FSOUND_LOOP_OFF, 0, 0);
+        if (!sample)
+            continue;
+        loaded++;
+        const int c = FSOUND_PlaySound(FSOUND_FREE, sample);
+        EXPECT_GE(c, 0);
+        FSOUND_Sample_Free(sample);
+    }
+    // Both outcomes happen: the damage is not all fatal, nor all harmless.
+    EXPECT_GT(loaded, 0);
+    EXPECT_LT(loaded, static_cast<int>(files.size()));
+}
+
+// The game thread starting, re-starting, closing and freeing sounds as fast
+// as it can while the mixer runs flat out on the audio thread.
+TEST_F(SoundDevice, GameThreadCallsWhileTheMixerRuns)
+{
+    writeFile("beep.wav", wavBytes(22050, 300, tone(1000, 0.5, 22050)));
+    writeOgg("music.ogg", 22050, 2000, tone(440, 0.3, 22050));
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 8, 0), 1);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+    int rounds = 0;
+    while (std::chrono::steady_clock::now() < until) {
+        FSOUND_STREAM* music = FSOUND_Stream_Open("music.ogg", FSOUND_LOOP_OFF, 0, 0);
+        FSOUND_SAMPLE* beep = FSOUND_Sample_Load(FSOUND_FREE, "beep.wav", FSOUND_LOOP_OFF, 0, 0);
+        ASSERT_NE(music, nullptr);
+        ASSERT_NE(beep, nullptr);
+        for (int i = 0; i < 20; i++) {
+            const int c = FSOUND_Stream_Play(FSOUND_FREE, music);
+            FSOUND_PlaySound(FSOUND_FREE, beep);
+            FSOUND_PlaySound(i % 8, beep); // may cut the music off its channel
+            FSOUND_SetVolume(FSOUND_ALL, i * 13);
+            FSOUND_SetVolume(c, 255 - i);
+            std::this_thread::yield();
+        }
+        FSOUND_Stream_Close(music);
+        FSOUND_Sample_Free(beep);
+        rounds++;
+    }
+    EXPECT_GT(rounds, 5);
+    // Everything closed and freed: from here on the mixer plays silence.
+    const long long quietFrom = framesWritten() + 4096;
+    ASSERT_TRUE(waitForFrames(quietFrom + 8192));
+    std::vector<int16_t> pcm = finishOutput();
+    EXPECT_GT(peak(pcm, 0, static_cast<size_t>(quietFrom) * 2), 1000);
+    EXPECT_EQ(peak(pcm, static_cast<size_t>(quietFrom) * 2), 0);
+}
+
 TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
 {
     writeFile("beep.wav", wavBytes(22050, 2205, tone(1000, 0.5, 22050)));
