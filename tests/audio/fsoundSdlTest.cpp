@@ -65,14 +65,15 @@ std::string wavBytes(int rate, int frames, const Signal& signal, long long dataS
     return f + data;
 }
 
-// Encodes a mono OGG Vorbis file with libvorbisenc.
-void writeOgg(const std::string& path, int rate, int frames, const Signal& signal)
+// Encodes an OGG Vorbis file with libvorbisenc, one signal per channel.
+void writeOggChannels(const std::string& path, int rate, int frames, const std::vector<Signal>& signals)
 {
+    const int channelCount = static_cast<int>(signals.size());
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     vorbis_info vi;
     vorbis_info_init(&vi);
-    ASSERT_EQ(vorbis_encode_init_vbr(&vi, 1, rate, 0.5f), 0);
+    ASSERT_EQ(vorbis_encode_init_vbr(&vi, channelCount, rate, 0.5f), 0);
     vorbis_comment vc;
     vorbis_comment_init(&vc);
     vorbis_dsp_state vd;
@@ -108,8 +109,9 @@ void writeOgg(const std::string& path, int rate, int frames, const Signal& signa
     for (int done = 0; done < frames;) {
         const int n = std::min(1024, frames - done);
         float** buffer = vorbis_analysis_buffer(&vd, n);
-        for (int i = 0; i < n; i++)
-            buffer[0][i] = signal(done + i);
+        for (int c = 0; c < channelCount; c++)
+            for (int i = 0; i < n; i++)
+                buffer[c][i] = signals[static_cast<size_t>(c)](done + i);
         vorbis_analysis_wrote(&vd, n);
         drain();
         done += n;
@@ -124,6 +126,12 @@ void writeOgg(const std::string& path, int rate, int frames, const Signal& signa
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
     std::fclose(out);
+}
+
+// Encodes a mono OGG Vorbis file.
+void writeOgg(const std::string& path, int rate, int frames, const Signal& signal)
+{
+    writeOggChannels(path, rate, frames, {signal});
 }
 
 long long fileSize(const std::string& path)
@@ -591,6 +599,46 @@ TEST_F(SoundDevice, GameThreadCallsWhileTheMixerRuns)
     std::vector<int16_t> pcm = finishOutput();
     EXPECT_GT(peak(pcm, 0, static_cast<size_t>(quietFrom) * 2), 1000);
     EXPECT_EQ(peak(pcm, static_cast<size_t>(quietFrom) * 2), 0);
+}
+
+// Streams of more than two channels play their front left and front right
+// (Vorbis orders them L, R for quad and L, C, R for three and five or more).
+TEST_F(SoundDevice, ManyChannelStreamsPlayTheirFrontLeftAndRight)
+{
+    const Signal quiet = [](int) { return 0.0f; };
+    const Signal left = tone(500, 0.3, 22050), right = tone(1500, 0.3, 22050), other = tone(2500, 0.3, 22050);
+    struct Case {
+        std::vector<Signal> signals;
+    } cases[] = {
+        {{left, right, other, other}},                 // quad: L R RL RR
+        {{left, other, right}},                        // L C R
+        {{left, other, right, other, other, quiet}},   // 5.1: L C R RL RR LFE
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signals.size());
+        writeOggChannels("many.ogg", 22050, 22050, c.signals);
+        useDiskDriver();
+        ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+        FSOUND_STREAM* many = FSOUND_Stream_Open("many.ogg", FSOUND_LOOP_OFF, 0, 0);
+        ASSERT_NE(many, nullptr);
+        const int channel = FSOUND_Stream_Play(FSOUND_FREE, many);
+        ASSERT_GE(channel, 0);
+        ASSERT_TRUE(waitForFrames(outRate + 8192));
+        std::vector<int16_t> pcm = finishOutput();
+        const auto span = soundingSpan(pcm, 300);
+        ASSERT_GT(span.second - span.first, outRate * 9 / 10);
+        const long from = span.first + 2048, n = outRate / 2;
+        // The right side is the odd values: measure it through a shifted copy.
+        std::vector<int16_t> rightSide(pcm.begin() + 1, pcm.end());
+        const double level = 0.3 * 32767;
+        EXPECT_NEAR(toneAmplitude(pcm, from, n, 500), level, level * 0.1);
+        EXPECT_LT(toneAmplitude(pcm, from, n, 1500), level * 0.05);
+        EXPECT_LT(toneAmplitude(pcm, from, n, 2500), level * 0.05);
+        EXPECT_NEAR(toneAmplitude(rightSide, from, n, 1500), level, level * 0.1);
+        EXPECT_LT(toneAmplitude(rightSide, from, n, 500), level * 0.05);
+        EXPECT_LT(toneAmplitude(rightSide, from, n, 2500), level * 0.05);
+        FSOUND_Stream_Close(many);
+    }
 }
 
 TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
