@@ -641,6 +641,62 @@ TEST_F(SoundDevice, ManyChannelStreamsPlayTheirFrontLeftAndRight)
     }
 }
 
+// Ogg page checksum: CRC-32 with polynomial 0x04c11db7, no reflection, over
+// the page with its checksum field zeroed.
+void fixOggPageCrc(std::string& file, size_t pageStart, size_t pageLength)
+{
+    for (int b = 0; b < 4; b++)
+        file[pageStart + 22 + b] = 0;
+    uint32_t crc = 0;
+    for (size_t i = pageStart; i < pageStart + pageLength; i++) {
+        crc ^= static_cast<uint32_t>(static_cast<unsigned char>(file[i])) << 24;
+        for (int k = 0; k < 8; k++)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    for (int b = 0; b < 4; b++)
+        file[pageStart + 22 + b] = static_cast<char>((crc >> (8 * b)) & 0xff);
+}
+
+// A stream whose identification header gives a rate or channel count that
+// cannot be played is refused when it is opened, not when the mixer meets it.
+TEST_F(SoundDevice, StreamsWithUnplayableRatesOrChannelCountsAreRefused)
+{
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+    writeOgg("good.ogg", 22050, 4410, tone(440, 0.3, 22050));
+    const std::string good = readFile("good.ogg");
+    // The first page holds the 30-byte identification packet alone: 27 bytes
+    // of page header, one lacing value, then the packet with its channel
+    // count at 11 and its rate at 12.
+    ASSERT_EQ(good.compare(0, 4, "OggS"), 0);
+    ASSERT_EQ(static_cast<unsigned char>(good[26]), 1);
+    ASSERT_EQ(static_cast<unsigned char>(good[27]), 30);
+    ASSERT_EQ(good.compare(29, 6, "vorbis"), 0);
+    struct Case {
+        int channels;
+        unsigned rate;
+        bool playable;
+    } cases[] = {{1, 22050, true}, {1, 999, false}, {1, 1000, true}, {1, 384000, true},
+                 {1, 384001, false}, {1, 0x7fffffffu, false}, {1, 0, false}, {0, 22050, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        SCOPED_TRACE(c.channels);
+        std::string f = good;
+        f[28 + 11] = static_cast<char>(c.channels);
+        for (int b = 0; b < 4; b++)
+            f[28 + 12 + b] = static_cast<char>((c.rate >> (8 * b)) & 0xff);
+        fixOggPageCrc(f, 0, 58);
+        writeFile("odd.ogg", f);
+        FSOUND_STREAM* stream = FSOUND_Stream_Open("odd.ogg", FSOUND_LOOP_OFF, 0, 0);
+        EXPECT_EQ(stream != nullptr, c.playable);
+        if (stream) {
+            EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_EQ(FSOUND_Stream_Close(stream), 1);
+        }
+    }
+}
+
 TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
 {
     writeFile("beep.wav", wavBytes(22050, 2205, tone(1000, 0.5, 22050)));
