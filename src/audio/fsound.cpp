@@ -87,13 +87,30 @@ void clearChannel(Channel& ch)
     ch.position = 0;
 }
 
+bool channelFree(const Channel& ch)
+{
+    return !ch.sample && !ch.stream;
+}
+
 // The channel a play request lands on, or -1. Called under the lock.
-int pickChannel(int channel)
+// A free pick gives streams the lowest free channel and samples the highest.
+// The game sets the music's channel to the music level after every sample,
+// also before the music has a channel (it then names channel 0) and after the
+// music has ended (the channel it had); a sample picked from the bottom would
+// land on that very channel and be heard at the music level instead of the
+// effects level (silent with music off, loud with effects off).
+int pickChannel(int channel, bool forStream)
 {
     if (channel == FSOUND_FREE) {
-        for (int c = 0; c < channelCount; c++)
-            if (!channels[c].sample && !channels[c].stream)
-                return c;
+        if (forStream) {
+            for (int c = 0; c < channelCount; c++)
+                if (channelFree(channels[c]))
+                    return c;
+        } else {
+            for (int c = channelCount - 1; c >= 0; c--)
+                if (channelFree(channels[c]))
+                    return c;
+        }
         return -1; // every channel busy: the new sound is dropped, nothing is cut off
     }
     if (channel >= 0 && channel < channelCount)
@@ -327,7 +344,7 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream)
     if (!rewindStream(stream))
         return -1;
     AudioLock lock;
-    const int c = pickChannel(channel);
+    const int c = pickChannel(channel, true);
     if (c < 0)
         return -1;
     clearChannel(channels[c]);
@@ -342,7 +359,7 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
     if (!sample)
         return -1;
     AudioLock lock;
-    const int c = pickChannel(channel);
+    const int c = pickChannel(channel, false);
     if (c < 0)
         return -1;
     clearChannel(channels[c]);

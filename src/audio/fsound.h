@@ -37,8 +37,10 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 // (no time passes for it). Returns the channel, or -1 (null stream, no free
 // channel, bad channel number).
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
-// Plays a sample from its start on channel (FSOUND_FREE or a channel number,
-// as above) at that channel's current volume; returns the channel, or -1.
+// Plays a sample from its start on channel (FSOUND_FREE: the highest free
+// channel, so that samples keep clear of the channels streams start on; a
+// channel number: as above) at that channel's current volume; returns the
+// channel, or -1.
 // In silent mode the sound is over at once and its channel stays free.
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 // Sets one channel's volume, or every channel's with FSOUND_ALL; the volume is

@@ -65,14 +65,15 @@ std::string wavBytes(int rate, int frames, const Signal& signal, long long dataS
     return f + data;
 }
 
-// Encodes a mono OGG Vorbis file with libvorbisenc.
-void writeOgg(const std::string& path, int rate, int frames, const Signal& signal)
+// Encodes an OGG Vorbis file with libvorbisenc, one signal per channel.
+void writeOggChannels(const std::string& path, int rate, int frames, const std::vector<Signal>& signals)
 {
+    const int channelCount = static_cast<int>(signals.size());
     FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     vorbis_info vi;
     vorbis_info_init(&vi);
-    ASSERT_EQ(vorbis_encode_init_vbr(&vi, 1, rate, 0.5f), 0);
+    ASSERT_EQ(vorbis_encode_init_vbr(&vi, channelCount, rate, 0.5f), 0);
     vorbis_comment vc;
     vorbis_comment_init(&vc);
     vorbis_dsp_state vd;
@@ -108,8 +109,9 @@ void writeOgg(const std::string& path, int rate, int frames, const Signal& signa
     for (int done = 0; done < frames;) {
         const int n = std::min(1024, frames - done);
         float** buffer = vorbis_analysis_buffer(&vd, n);
-        for (int i = 0; i < n; i++)
-            buffer[0][i] = signal(done + i);
+        for (int c = 0; c < channelCount; c++)
+            for (int i = 0; i < n; i++)
+                buffer[c][i] = signals[static_cast<size_t>(c)](done + i);
         vorbis_analysis_wrote(&vd, n);
         drain();
         done += n;
@@ -124,6 +126,12 @@ void writeOgg(const std::string& path, int rate, int frames, const Signal& signa
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
     std::fclose(out);
+}
+
+// Encodes a mono OGG Vorbis file.
+void writeOgg(const std::string& path, int rate, int frames, const Signal& signal)
+{
+    writeOggChannels(path, rate, frames, {signal});
 }
 
 long long fileSize(const std::string& path)
@@ -235,7 +243,7 @@ TEST_F(SoundDevice, SampleVolumeDecidesHowLoudItIsHeard)
         // play and the volume change below at another level.
         FSOUND_SetVolume(FSOUND_ALL, c.volume);
         const int channel = FSOUND_PlaySound(FSOUND_FREE, beep);
-        EXPECT_EQ(channel, 0);
+        EXPECT_EQ(channel, 31); // samples take the highest free channel
         EXPECT_EQ(FSOUND_SetVolume(channel, c.volume), 1);
         const long long start = framesWritten();
         ASSERT_TRUE(waitForFrames(start + 11025 + 8192));
@@ -392,16 +400,17 @@ TEST_F(SoundDevice, ChannelPoolIsSharedAndLimitedToItsSize)
     ASSERT_NE(sound, nullptr);
     ASSERT_NE(music, nullptr);
 
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 0);
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 1);
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 2);
+    // Samples fill the pool from the top, streams from the bottom.
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 3);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), 0);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 2);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), 1);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), -1); // all four busy
     EXPECT_EQ(FSOUND_SetVolume(3, 10), 1);
     EXPECT_EQ(FSOUND_SetVolume(4, 10), 0); // only four channels exist
     EXPECT_EQ(FSOUND_PlaySound(4, sound), -1);
     // A sound asked onto a given channel replaces what plays there.
-    EXPECT_EQ(FSOUND_PlaySound(1, sound), 1);
+    EXPECT_EQ(FSOUND_PlaySound(0, sound), 0);
     EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), -1);
     // Freeing the sample frees its channels.
     FSOUND_Sample_Free(sound);
@@ -412,7 +421,7 @@ TEST_F(SoundDevice, ChannelPoolIsSharedAndLimitedToItsSize)
     fsoundShutdown();
     ASSERT_EQ(FSOUND_Init(outRate, 1000, 0), 1);
     sound = FSOUND_Sample_Load(FSOUND_FREE, "long.wav", FSOUND_LOOP_OFF, 0, 0);
-    for (int c = 0; c < 32; c++)
+    for (int c = 31; c >= 0; c--)
         EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), c);
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sound), -1);
     EXPECT_EQ(FSOUND_SetVolume(32, 10), 0);
@@ -434,7 +443,11 @@ TEST_F(SoundDevice, NullHandlesAndBadFilesDoNothing)
     EXPECT_EQ(FSOUND_Stream_Open("missing.ogg", FSOUND_LOOP_OFF, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, "missing.wav", FSOUND_LOOP_OFF, 0, 0), nullptr);
 
-    // Files of the wrong kind or cut short.
+    // Files of the wrong kind or cut short. The ones that load play silently:
+    // at full volume a moment of them could be mixed before they are freed,
+    // and with the fast disk driver that moment lies seconds of output before
+    // the stream measured at the end.
+    FSOUND_SetVolume(FSOUND_ALL, 0);
     std::string wav = wavBytes(22050, 2000, tone(1000, 0.5, 22050));
     writeFile("sound.wav", wav);
     writeFile("junk.bin", std::string(5000, '\x5a'));
@@ -490,17 +503,202 @@ TEST_F(SoundDevice, NullHandlesAndBadFilesDoNothing)
     ASSERT_GE(channel, 0);
     FSOUND_SetVolume(channel, 255);
     ASSERT_TRUE(waitForFrames(framesWritten() + 5 * outRate));
-    // Ended: its channel is the lowest free one again.
-    FSOUND_SAMPLE* quiet = FSOUND_Sample_Load(FSOUND_FREE, "sound.wav", FSOUND_LOOP_OFF, 0, 0);
+    // Ended: its channel is the lowest free one again, where the next stream starts.
+    FSOUND_STREAM* quiet = FSOUND_Stream_Open("whole.ogg", FSOUND_LOOP_OFF, 0, 0);
     ASSERT_NE(quiet, nullptr);
     FSOUND_SetVolume(channel, 0);
-    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, quiet), channel);
+    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, quiet), channel);
     std::vector<int16_t> pcm = finishOutput();
     auto span = soundingSpan(pcm, 300);
     EXPECT_GT(span.second - span.first, outRate / 2);
     EXPECT_LT(span.second - span.first, 7 * outRate / 2);
     EXPECT_EQ(FSOUND_Stream_Close(cut), 1);
-    FSOUND_Sample_Free(quiet);
+    EXPECT_EQ(FSOUND_Stream_Close(quiet), 1);
+}
+
+// Chunks with sizes that lie, and headers mangled at random: each file loads
+// into something playable or is refused, and nothing reads outside its buffer
+// (the sanitizer build checks the reading).
+TEST_F(SoundDevice, HostileWavHeadersAreRefusedOrPlayable)
+{
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+    const std::string wav = wavBytes(22050, 2000, tone(1000, 0.5, 22050));
+    auto patched = [&](size_t offset, unsigned value) {
+        std::string f = wav;
+        for (int b = 0; b < 4; b++)
+            f[offset + b] = static_cast<char>((value >> (8 * b)) & 0xff);
+        return f;
+    };
+    std::vector<std::string> files = {
+        patched(16, 0xfffffff0u),     // fmt chunk claiming nearly 4 GiB
+        patched(16, 0x7fffffffu),
+        patched(4, 0xffffffffu),      // RIFF size
+        patched(4, 0),
+        wav.substr(0, 44),            // headers and no data
+        wav.substr(0, 45),            // half a frame of data
+    };
+    // An unknown chunk before the data, claiming to run far past the end.
+    std::string extra = wav.substr(0, 36) + "LIST";
+    put32(extra, 0x7ffffff0u);
+    files.push_back(extra + wav.substr(36));
+    // Random damage to the header bytes, the same every run.
+    unsigned seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (int i = 0; i < 300; i++) {
+        std::string f = wav;
+        const int changes = 1 + static_cast<int>(next() % 4);
+        for (int c = 0; c < changes; c++)
+            f[next() % 44] = static_cast<char>(next() & 0xff);
+        files.push_back(f);
+    }
+    int loaded = 0;
+    for (size_t i = 0; i < files.size(); i++) {
+        SCOPED_TRACE(i);
+        writeFile("hostile.wav", files[i]);
+        FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_FREE, "hostile.wav", FSOUND_LOOP_OFF, 0, 0);
+        if (!sample)
+            continue;
+        loaded++;
+        const int c = FSOUND_PlaySound(FSOUND_FREE, sample);
+        EXPECT_GE(c, 0);
+        FSOUND_Sample_Free(sample);
+    }
+    // Both outcomes happen: the damage is not all fatal, nor all harmless.
+    EXPECT_GT(loaded, 0);
+    EXPECT_LT(loaded, static_cast<int>(files.size()));
+}
+
+// The game thread starting, re-starting, closing and freeing sounds as fast
+// as it can while the mixer runs flat out on the audio thread.
+TEST_F(SoundDevice, GameThreadCallsWhileTheMixerRuns)
+{
+    writeFile("beep.wav", wavBytes(22050, 300, tone(1000, 0.5, 22050)));
+    writeOgg("music.ogg", 22050, 2000, tone(440, 0.3, 22050));
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 8, 0), 1);
+    // A fixed amount of work, not a time budget: the sanitizer builds are slow.
+    for (int round = 0; round < 40; round++) {
+        FSOUND_STREAM* music = FSOUND_Stream_Open("music.ogg", FSOUND_LOOP_OFF, 0, 0);
+        FSOUND_SAMPLE* beep = FSOUND_Sample_Load(FSOUND_FREE, "beep.wav", FSOUND_LOOP_OFF, 0, 0);
+        ASSERT_NE(music, nullptr);
+        ASSERT_NE(beep, nullptr);
+        for (int i = 0; i < 20; i++) {
+            const int c = FSOUND_Stream_Play(FSOUND_FREE, music);
+            FSOUND_PlaySound(FSOUND_FREE, beep);
+            FSOUND_PlaySound(i % 8, beep); // may cut the music off its channel
+            FSOUND_SetVolume(FSOUND_ALL, i * 13);
+            FSOUND_SetVolume(c, 255 - i);
+            std::this_thread::yield();
+        }
+        FSOUND_Stream_Close(music);
+        FSOUND_Sample_Free(beep);
+    }
+    // Everything closed and freed: from here on the mixer plays silence.
+    const long long quietFrom = framesWritten() + 4096;
+    ASSERT_TRUE(waitForFrames(quietFrom + 8192));
+    std::vector<int16_t> pcm = finishOutput();
+    EXPECT_GT(peak(pcm, 0, static_cast<size_t>(quietFrom) * 2), 1000);
+    EXPECT_EQ(peak(pcm, static_cast<size_t>(quietFrom) * 2), 0);
+}
+
+// Streams of more than two channels play their front left and front right
+// (Vorbis orders them L, R for quad and L, C, R for three and five or more).
+TEST_F(SoundDevice, ManyChannelStreamsPlayTheirFrontLeftAndRight)
+{
+    const Signal quiet = [](int) { return 0.0f; };
+    const Signal left = tone(500, 0.3, 22050), right = tone(1500, 0.3, 22050), other = tone(2500, 0.3, 22050);
+    struct Case {
+        std::vector<Signal> signals;
+    } cases[] = {
+        {{left, right, other, other}},                 // quad: L R RL RR
+        {{left, other, right}},                        // L C R
+        {{left, other, right, other, other, quiet}},   // 5.1: L C R RL RR LFE
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signals.size());
+        writeOggChannels("many.ogg", 22050, 22050, c.signals);
+        useDiskDriver();
+        ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+        FSOUND_STREAM* many = FSOUND_Stream_Open("many.ogg", FSOUND_LOOP_OFF, 0, 0);
+        ASSERT_NE(many, nullptr);
+        const int channel = FSOUND_Stream_Play(FSOUND_FREE, many);
+        ASSERT_GE(channel, 0);
+        ASSERT_TRUE(waitForFrames(outRate + 8192));
+        std::vector<int16_t> pcm = finishOutput();
+        const auto span = soundingSpan(pcm, 300);
+        ASSERT_GT(span.second - span.first, outRate * 9 / 10);
+        const long from = span.first + 2048, n = outRate / 2;
+        // The right side is the odd values: measure it through a shifted copy.
+        std::vector<int16_t> rightSide(pcm.begin() + 1, pcm.end());
+        const double level = 0.3 * 32767;
+        EXPECT_NEAR(toneAmplitude(pcm, from, n, 500), level, level * 0.1);
+        EXPECT_LT(toneAmplitude(pcm, from, n, 1500), level * 0.05);
+        EXPECT_LT(toneAmplitude(pcm, from, n, 2500), level * 0.05);
+        EXPECT_NEAR(toneAmplitude(rightSide, from, n, 1500), level, level * 0.1);
+        EXPECT_LT(toneAmplitude(rightSide, from, n, 500), level * 0.05);
+        EXPECT_LT(toneAmplitude(rightSide, from, n, 2500), level * 0.05);
+        FSOUND_Stream_Close(many);
+    }
+}
+
+// Ogg page checksum: CRC-32 with polynomial 0x04c11db7, no reflection, over
+// the page with its checksum field zeroed.
+void fixOggPageCrc(std::string& file, size_t pageStart, size_t pageLength)
+{
+    for (int b = 0; b < 4; b++)
+        file[pageStart + 22 + b] = 0;
+    uint32_t crc = 0;
+    for (size_t i = pageStart; i < pageStart + pageLength; i++) {
+        crc ^= static_cast<uint32_t>(static_cast<unsigned char>(file[i])) << 24;
+        for (int k = 0; k < 8; k++)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    for (int b = 0; b < 4; b++)
+        file[pageStart + 22 + b] = static_cast<char>((crc >> (8 * b)) & 0xff);
+}
+
+// A stream whose identification header gives a rate or channel count that
+// cannot be played is refused when it is opened, not when the mixer meets it.
+TEST_F(SoundDevice, StreamsWithUnplayableRatesOrChannelCountsAreRefused)
+{
+    useDiskDriver(0);
+    ASSERT_EQ(FSOUND_Init(outRate, 32, 0), 1);
+    writeOgg("good.ogg", 22050, 4410, tone(440, 0.3, 22050));
+    const std::string good = readFile("good.ogg");
+    // The first page holds the 30-byte identification packet alone: 27 bytes
+    // of page header, one lacing value, then the packet with its channel
+    // count at 11 and its rate at 12.
+    ASSERT_EQ(good.compare(0, 4, "OggS"), 0);
+    ASSERT_EQ(static_cast<unsigned char>(good[26]), 1);
+    ASSERT_EQ(static_cast<unsigned char>(good[27]), 30);
+    ASSERT_EQ(good.compare(29, 6, "vorbis"), 0);
+    struct Case {
+        int channels;
+        unsigned rate;
+        bool playable;
+    } cases[] = {{1, 22050, true}, {1, 999, false}, {1, 1000, true}, {1, 384000, true},
+                 {1, 384001, false}, {1, 0x7fffffffu, false}, {1, 0, false}, {0, 22050, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        SCOPED_TRACE(c.channels);
+        std::string f = good;
+        f[28 + 11] = static_cast<char>(c.channels);
+        for (int b = 0; b < 4; b++)
+            f[28 + 12 + b] = static_cast<char>((c.rate >> (8 * b)) & 0xff);
+        fixOggPageCrc(f, 0, 58);
+        writeFile("odd.ogg", f);
+        FSOUND_STREAM* stream = FSOUND_Stream_Open("odd.ogg", FSOUND_LOOP_OFF, 0, 0);
+        EXPECT_EQ(stream != nullptr, c.playable);
+        if (stream) {
+            EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            EXPECT_EQ(FSOUND_Stream_Close(stream), 1);
+        }
+    }
 }
 
 TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
@@ -528,7 +726,7 @@ TEST_F(SoundDevice, WithoutADeviceEveryCallStillWorksSilently)
         EXPECT_EQ(channel, 0);
         for (int frame = 0; frame < 100; frame++) {
             EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, music), channel);
-            EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, beep), 1); // over at once: channel 1 stays free
+            EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, beep), 31); // over at once: channel 31 stays free
             EXPECT_EQ(FSOUND_SetVolume(FSOUND_ALL, 250), 1);
             EXPECT_EQ(FSOUND_SetVolume(channel, 100), 1);
         }
@@ -559,7 +757,7 @@ TEST_F(SoundDevice, GameMusicKeepsItsChannelAndLevelWhileSamplesPlay)
     playSample(0); // on the title screen: channel 0 gets the music volume
     startMusic();
     const int firstChannel = musicChannel;
-    EXPECT_EQ(firstChannel, 1); // the meow still holds channel 0
+    EXPECT_EQ(firstChannel, 0); // the meow plays on channel 31
     for (int frame = 0; frame < 40; frame++) {
         startMusic();
         if (frame % 10 == 0)
@@ -582,6 +780,58 @@ TEST_F(SoundDevice, GameMusicKeepsItsChannelAndLevelWhileSamplesPlay)
         FSOUND_Sample_Free(s);
     musicStream = nullptr;
     samples[0] = samples[1] = samples[2] = nullptr;
+    settings = saved;
+}
+
+// The game names the music's channel in every playSample: channel 0 before the
+// music has started, and the channel it had after it has ended. A menu sample
+// must never be the one that gets the music level there.
+TEST_F(SoundDevice, MenuSamplesKeepTheEffectsLevelBeforeAndAfterTheMusic)
+{
+    writeFile("data/meow.wav", wavBytes(22050, 2205, tone(1000, 0.5, 22050)));
+    writeFile("data/barkbark.wav", wavBytes(22050, 2205, tone(700, 0.5, 22050)));
+    writeOgg("data/delay2.ogg", 22050, 4410, tone(440, 0.3, 22050));
+    const Settings saved = settings;
+    struct Case {
+        int music, effects;
+        int expectedPeak;
+    } cases[] = {{0, 10, static_cast<int>(0.5 * 32767 * 250 / 255)}, {10, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.music);
+        settings.musicVolume = c.music;
+        settings.sfxVolume = c.effects;
+        musicChannel = 0;
+        useDiskDriver();
+        initSound();
+        ASSERT_NE(musicStream, nullptr);
+        // Every channel already at the effects level, as an earlier sample or
+        // option change leaves them; the first sample of a run plays for a
+        // moment at the channels' starting level before the game sets it.
+        FSOUND_SetVolume(FSOUND_ALL, volumeFromLevel(c.effects));
+        playSample(0); // title screen: the music has no channel yet
+        ASSERT_TRUE(waitForFrames(4410 + 8192));
+        const long long musicStart = framesWritten();
+        startMusic();
+        EXPECT_GE(musicChannel, 0);
+        // A fifth of a second of music, then silence: it has ended.
+        ASSERT_TRUE(waitForFrames(musicStart + 8820 + 8192));
+        const long long afterMusic = framesWritten();
+        playSample(0);
+        ASSERT_TRUE(waitForFrames(afterMusic + 4410 + 8192));
+        std::vector<int16_t> pcm = finishOutput();
+
+        const int before = peak(pcm, 0, static_cast<size_t>(musicStart) * 2);
+        const int after = peak(pcm, static_cast<size_t>(afterMusic) * 2);
+        EXPECT_NEAR(before, c.expectedPeak, c.expectedPeak * 0.03);
+        EXPECT_NEAR(after, c.expectedPeak, c.expectedPeak * 0.03);
+
+        FSOUND_Stream_Close(musicStream);
+        for (FSOUND_SAMPLE*& s : samples)
+            FSOUND_Sample_Free(s);
+        musicStream = nullptr;
+        samples[0] = samples[1] = samples[2] = nullptr;
+    }
+    musicChannel = 0;
     settings = saved;
 }
 
