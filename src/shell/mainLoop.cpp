@@ -49,8 +49,13 @@ bool initWindow()
     glAlphaFunc(GL_GREATER, 0.1f);
     glEnable(GL_ALPHA_TEST);
 
-    if (settings.fullscreen != 0)
+    if (settings.fullscreen != 0) {
+        // Without a window manager freeglut keeps the window's position when it
+        // goes full screen, leaving part of the picture off-screen: move it to
+        // the corner first.
+        glutPositionWindow(0, 0);
         glutFullScreen();
+    }
     return true;
 }
 

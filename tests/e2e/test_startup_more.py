@@ -48,10 +48,8 @@ class StartupMoreTest(unittest.TestCase):
         self.assertEqual(geo[2:], (SCREEN_W, SCREEN_H))
 
     # Without a window manager freeglut 3.4 moves the window to minus its
-    # requested position when it goes full screen: (-100, -100), leaving a
-    # 100-pixel strip on the right and at the bottom uncovered. Expected to
-    # fail until start-up moves the window to (0, 0) before going full screen.
-    @unittest.expectedFailure
+    # requested position when it goes full screen, leaving a strip of the
+    # screen uncovered unless start-up moves the window to (0, 0) first.
     def test_full_screen_window_covers_the_whole_screen(self):
         with GameRun(self.xvfb) as g:
             x, y, w, h = self.start_with_cfg(g, b"FULLSCREEN=1\r\nMUSIC=5\r\nSFX=5\r\nSWAPP1=0")
