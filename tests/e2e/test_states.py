@@ -88,7 +88,7 @@ def read_bytes(path):
 
 def ink_box(image, box, threshold=60):
     """Bounding box (x0, y0, x1, y1) in screen pixels of the pixels inside box
-    brighter than threshold (sum of r, g, b / 3), or None when there are none."""
+    whose grey level is above threshold, or None when there are none."""
     grey = image.crop(box).convert("L").point(lambda v: 255 if v > threshold else 0)
     found = grey.getbbox()
     if found is None:
