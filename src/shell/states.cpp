@@ -166,6 +166,16 @@ void onGameTimer(int value)
     }
 }
 
+// Every other row of the screens' 15 px grid, so 30 px apart.
+const StoryLine storyLines[storyLineCount] = {
+    {255, "- - - > The Evil Force is upon us."},
+    {285, "... Thirty miles west of Cairo, the Evil Force"},
+    {315, "is massing armies of robots using the great"},
+    {345, "sphinx as a portal for his modern 'Nydus Canal.'"},
+    {375, "It is up to you to stop him and his masses of"},
+    {405, "robots before he takes total control of the world."},
+};
+
 StoryFrame stepStoryFrame()
 {
     const double elapsed = static_cast<double>(curTime) - storyStart;

@@ -48,6 +48,14 @@ struct StoryFrame {
     float fade; // grey level to draw the picture with (before this frame's decrease)
     int angle;  // emblem rotation for this frame (after this frame's increase)
 };
+// One line of the story text, printed in the small set at x = 21.
+struct StoryLine {
+    int y;
+    const char* text;
+};
+constexpr int storyLineCount = 6;
+extern const StoryLine storyLines[storyLineCount]; // shown after the first 2000 ms of the story
+
 // Advances the story by one drawn frame (fade and emblem turn) and ends it
 // after 10000 ms of game time. Called by drawFrame in state 1.
 StoryFrame stepStoryFrame();

@@ -33,15 +33,6 @@ static void drawLevelTiles(int shade)
     tileMap.drawTileMap(scrollX, shade);
 }
 
-static const char* const storyLines[] = {
-    "- - - > The Evil Force is upon us.",
-    "... Thirty miles west of Cairo, the Evil Force",
-    "is massing armies of robots using the great",
-    "sphinx as a portal for his modern 'Nydus Canal.'",
-    "It is up to you to stop him and his masses of",
-    "robots before he takes total control of the world.",
-};
-
 static void drawStory()
 {
     const StoryFrame frame = stepStoryFrame();
@@ -55,8 +46,8 @@ static void drawStory()
     glColor4f(frame.fade, frame.fade, frame.fade, 0.5f);
     drawTexture(storyMapTexture, 0, 0);
     colourWhite();
-    for (int i = 0; i < 6; i++)
-        printText(21, 255 + 30 * i, 1, "%s", storyLines[i]);
+    for (const StoryLine& line : storyLines)
+        printText(21, line.y, 1, "%s", line.text);
     drawTextureRotated(emblemTexture, 160, 120, static_cast<float>(frame.angle));
 }
 

@@ -109,6 +109,22 @@ TEST_F(StatesTest, StoryFadeReachesItsFloorAfter163FadingFrames)
     EXPECT_EQ(storyFade, 0.35f);
 }
 
+TEST_F(StatesTest, StoryTextHasSixFixedLinesThirtyPixelsApart)
+{
+    const char* const texts[] = {
+        "- - - > The Evil Force is upon us.",
+        "... Thirty miles west of Cairo, the Evil Force",
+        "is massing armies of robots using the great",
+        "sphinx as a portal for his modern 'Nydus Canal.'",
+        "It is up to you to stop him and his masses of",
+        "robots before he takes total control of the world.",
+    };
+    for (int i = 0; i < storyLineCount; i++) {
+        EXPECT_EQ(storyLines[i].y, 480 - 15 * (15 - 2 * i));
+        EXPECT_STREQ(storyLines[i].text, texts[i]);
+    }
+}
+
 TEST_F(StatesTest, StoryEmblemTurnsTwoDegreesAndWrapsAbove360)
 {
     GameState = 1;
