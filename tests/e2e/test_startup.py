@@ -1,7 +1,5 @@
 """Start-up of the real game under Xvfb: settings message, window, missing files."""
 import os
-import sys
-import time
 import unittest
 
 from kvharness import GameRun, Xvfb

@@ -163,3 +163,67 @@ class GameRun:
             self.stdout = f.read()
         with open(os.path.join(self.workdir, "stderr"), "rb") as f:
             self.stderr = f.read()
+
+
+# Keys are held until the game has provably run an update with them down,
+# never for a guessed time: frame pacing under Xvfb is not reliable. The proof
+# is F2: its screenshot request survives however late the frame comes, and a
+# second shot asked for after the first one appeared is drawn from an update
+# that ran after every key event sent before it.
+def wait_for(predicate, timeout=20.0):
+    """Polls predicate until it returns something true; returns that or None."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.02)
+    return None
+
+
+def request_shot(game):
+    """Presses F2 and waits for the screenshot of the next drawn frame.
+
+    With key repeat ignored, freeglut takes a release that it handles while
+    the same key is down again for an auto-repeat and drops it together with
+    the next press; an F2 sent too soon after the last one can vanish that
+    way, so an unanswered press is released and sent again."""
+    path = game.path("screenshot.png")
+    if os.path.exists(path):
+        os.remove(path)
+    deadline = time.time() + 20.0
+    while True:
+        game.xdotool("keydown", "F2")
+        wait_for(lambda: os.path.exists(path) or game.proc.poll() is not None, 2.0)
+        game.xdotool("keyup", "F2", check=False)
+        if game.proc.poll() is not None:
+            raise AssertionError("the game ended with code %d" % game.proc.returncode)
+        if os.path.exists(path):
+            return
+        if time.time() > deadline:
+            raise AssertionError("the game drew no frame within 20 s")
+        time.sleep(0.1)
+
+
+def sync_frames(game, count=2):
+    for _ in range(count):
+        request_shot(game)
+
+
+def keys(game, *names):
+    """Presses each key, holds it until an update has seen it, releases it and
+    waits until the release has been handled (see request_shot)."""
+    for name in names:
+        game.xdotool("keydown", name)
+        sync_frames(game, 2)
+        game.xdotool("keyup", name)
+        sync_frames(game, 1)
+
+
+def key_to_exit(game, name):
+    """Holds a key that ends the game until the process has gone; its exit code."""
+    game.xdotool("keydown", name)
+    try:
+        return game.wait_exit()
+    finally:
+        game.xdotool("keyup", name, check=False)
