@@ -9,7 +9,7 @@ import tempfile
 import time
 import unittest
 
-from kvharness import GameRun, Xvfb
+from kvharness import GameRun, XvfbTestCase
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "data", "delay2.ogg"))
@@ -96,14 +96,7 @@ class SoundRun:
 
 
 @unittest.skipUnless(HAVE_GAME, "the game folder has no sounds yet")
-class SoundTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.xvfb = Xvfb().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.__exit__(None, None, None)
+class SoundTest(XvfbTestCase):
 
     def test_title_is_silent_until_a_menu_move_sounds(self):
         with SoundRun(self.xvfb) as s:

@@ -2,21 +2,14 @@
 import os
 import unittest
 
-from kvharness import GameRun, Xvfb
+from kvharness import GameRun, XvfbTestCase
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "gfx", "fonts", "glFont.bmp"))
 
 
 @unittest.skipUnless(HAVE_GAME, "the game folder has no font yet")
-class StartupTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.xvfb = Xvfb().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.__exit__(None, None, None)
+class StartupTest(XvfbTestCase):
 
     def test_without_settings_file_reports_it_and_opens_the_window(self):
         with GameRun(self.xvfb) as g:

@@ -4,7 +4,7 @@ and JPEG pictures that cannot be used."""
 import os
 import unittest
 
-from kvharness import GameRun, Xvfb
+from kvharness import GameRun, XvfbTestCase
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "gfx", "bg.jpg"))
@@ -13,14 +13,8 @@ SCREEN_W, SCREEN_H = 1024, 768
 
 
 @unittest.skipUnless(HAVE_GAME, "the game folder has no pictures yet")
-class StartupMoreTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.xvfb = Xvfb("%dx%dx24" % (SCREEN_W, SCREEN_H)).__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.__exit__(None, None, None)
+class StartupMoreTest(XvfbTestCase):
+    screen = "%dx%dx24" % (SCREEN_W, SCREEN_H)
 
     def start_with_cfg(self, g, cfg):
         with open(g.path("kv.cfg"), "wb") as f:

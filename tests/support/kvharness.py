@@ -10,6 +10,7 @@ import signal
 import subprocess
 import tempfile
 import time
+import unittest
 
 
 class Xvfb:
@@ -50,6 +51,20 @@ class Xvfb:
                 self.proc.kill()
                 self.proc.wait()
         return False
+
+
+class XvfbTestCase(unittest.TestCase):
+    """Test case whose tests share one private X server, self.xvfb."""
+
+    screen = "1024x768x24"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb(cls.screen).__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.xvfb.__exit__(None, None, None)
 
 
 class GameRun:
