@@ -3,12 +3,12 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "graphics/image.h"
 #include "graphics/quads.h"
 #include "shell/mainLoop.h"
+#include "shell/textScan.h"
 
 namespace {
 
@@ -36,36 +36,11 @@ bool readLine(FILE* file, char* line)
     return !(c == EOF && length == 0);
 }
 
-// Comment and blank lines: they start with '#', a line end or nothing.
-bool isSkippedLine(const char* line)
-{
-    return line[0] == '#' || line[0] == '\r' || line[0] == '\n' || line[0] == '\0';
-}
-
-// Reads one integer the way "%d" does (leading blanks skipped), but values
-// beyond the int range are held at its ends instead of being undefined.
-// Advances text past it; false, leaving *value alone, when none is there.
-bool scanInt(const char*& text, int* value)
-{
-    char* end = nullptr;
-    const long parsed = strtol(text, &end, 10);
-    if (end == text)
-        return false;
-    text = end;
-    *value = parsed > INT_MAX ? INT_MAX : (parsed < INT_MIN ? INT_MIN : static_cast<int>(parsed));
-    return true;
-}
-
 // "FILES: %d"; false when the line does not start that way.
 bool parseFrameTotal(const char* line, int* total)
 {
-    static const char prefix[] = "FILES:";
-    for (int i = 0; prefix[i] != '\0'; i++) {
-        if (line[i] != prefix[i])
-            return false;
-    }
-    const char* rest = line + sizeof(prefix) - 1;
-    return scanInt(rest, total);
+    const char* rest = nullptr;
+    return matchPrefix(line, "FILES:", &rest) && scanInt(rest, total, nullptr);
 }
 
 // "%s %d %d %d %d": a file name, the display time and three unused numbers.
@@ -77,8 +52,9 @@ void parseFrameLine(const char* line, char* name, int* durationMs, int* unused)
     if (sscanf(line, "%254s%n", name, &consumed) != 1)
         return;
     const char* rest = line + consumed;
-    if (scanInt(rest, durationMs) && scanInt(rest, &unused[0]) && scanInt(rest, &unused[1]))
-        scanInt(rest, &unused[2]);
+    if (scanInt(rest, durationMs, &rest) && scanInt(rest, &unused[0], &rest) &&
+        scanInt(rest, &unused[1], &rest))
+        scanInt(rest, &unused[2], &rest);
 }
 
 // curTime truncated toward zero, held inside the int range.
@@ -141,7 +117,7 @@ int SpriteAnim::load(const char* folder, const char* infoFile)
     int unused[3] = {0, 0, 0};
     int count = 0;
     while (count < capacity && readLine(file, line)) {
-        if (isSkippedLine(line))
+        if (isCommentLine(line))
             continue;
         parseFrameLine(line, name, &durationMs, unused);
         Texture* texture = new Texture();

@@ -1,45 +1,22 @@
 // Reading and writing "kv.cfg".
 #include "shell/settings.h"
 
-#include <cctype>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "shell/textScan.h"
 
 Settings settings;
 
 bool parseSetting(const char* line, const char* key, int* value)
 {
-    const size_t keyLen = strlen(key);
-    if (strncmp(line, key, keyLen) != 0 || line[keyLen] != '=')
-        return false;
-    const char* p = line + keyLen + 1;
-    while (isspace(static_cast<unsigned char>(*p)))
-        p++;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        p++;
-    }
-    if (!isdigit(static_cast<unsigned char>(*p)))
+    const char* rest = nullptr;
+    if (!matchPrefix(line, key, &rest) || *rest != '=')
         return false;
     // Huge values are accepted like any other but saturate instead of
     // overflowing, so a hand-edited file can never cause undefined behaviour.
-    long long n = 0;
-    while (isdigit(static_cast<unsigned char>(*p))) {
-        if (n <= static_cast<long long>(INT_MAX) + 1)
-            n = n * 10 + (*p - '0');
-        p++;
-    }
-    if (negative)
-        n = -n;
-    if (n > INT_MAX)
-        n = INT_MAX;
-    if (n < INT_MIN)
-        n = INT_MIN;
-    *value = static_cast<int>(n);
-    return true;
+    return scanInt(rest + 1, value, nullptr);
 }
 
 void loadSettings(int* fullscreen, int* musicVolume, int* sfxVolume, bool* swapP1)

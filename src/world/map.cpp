@@ -9,7 +9,7 @@
 #include <string>
 
 #include "graphics/anim.h"
-#include "world/lineScan.h"
+#include "shell/textScan.h"
 
 TileMap tileMap;
 int scrollX = 0;

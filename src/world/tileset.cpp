@@ -4,7 +4,7 @@
 #include <string>
 
 #include "graphics/anim.h"
-#include "world/lineScan.h"
+#include "shell/textScan.h"
 #include "world/map.h"
 
 namespace {

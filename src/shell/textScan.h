@@ -1,5 +1,5 @@
-// Bounded line reading and scanf-style field scanning for the level's text
-// files. The fields are scanned by hand rather than with sscanf so that an
+// Bounded line reading and scanf-style field scanning for the game's text
+// files (settings, sprite info, map, tileset). The fields are scanned by hand rather than with sscanf so that an
 // out-of-range number or an overlong word in a hostile file has a defined
 // result instead of undefined behaviour or a buffer overrun.
 #pragma once
