@@ -35,18 +35,15 @@ std::string redBlueBmp()
     return makeBmp(4, 2, 24, "", data);
 }
 
-// KV_BMPSUITE, or the corpus beside the checkout when the variable did not
-// reach the test.
+// The repository's copy of the BMP Suite corpus: KV_BMPSUITE, or the copy
+// next to this file when the variable did not reach the test.
 std::string bmpSuitePath()
 {
     if (const char* env = std::getenv("KV_BMPSUITE"))
         return env;
     std::string source = __FILE__;
-    const size_t at = source.rfind("/tests/graphics/");
-    if (at == std::string::npos)
-        return "";
-    const std::string path = source.substr(0, at) + "/../shared/bmpsuite";
-    return fileExists(path + "/g/rgb24.bmp") ? path : "";
+    const size_t at = source.rfind("/graphics/");
+    return at == std::string::npos ? "" : source.substr(0, at) + "/data/bmpsuite";
 }
 
 } // namespace
@@ -391,8 +388,7 @@ TEST(BmpInterop, FilesFromPillowAndImageMagickDecodeToTheirPixels)
 TEST(BmpInterop, BmpSuiteGivesCodesAndAcceptedGoodFilesMatchPillow)
 {
     const std::string suite = bmpSuitePath();
-    if (suite.empty())
-        GTEST_SKIP() << "the BMP Suite corpus is not available";
+    ASSERT_TRUE(fileExists(suite + "/g/rgb24.bmp")) << "BMP Suite corpus missing at " << suite;
     ScopedTempDir dir;
     const bool pillow = havePillow();
     int accepted = 0, compared = 0, files = 0;
