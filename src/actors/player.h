@@ -55,6 +55,39 @@ extern AnimCursor* altCursor;   // its playback; position is the sprite's screen
 extern bool altActive;          // the second character is the one in play
 extern bool switchLatch;        // switch button acted on and not yet released
 
-// Loads both characters' sprites and sets the starting lives, health and time.
-// Called once by main after the sound start-up.
+// Loads both characters' sprites (the set chosen by settings.swapP1) and sets
+// the starting positions, lives, health and time. Called once by main after
+// the sound start-up.
 void loadPlayers();
+// The loader's starting values without loading anything: positions, flags,
+// health, lives, the second character's time, no popup, every cursor on its
+// first animation. Called by loadPlayers (and by tests).
+void resetPlayerState();
+
+// ---- Movement (playing update) --------------------------------------------------
+// Switch button: flips altActive and centres the newly active character on the
+// other; the second character's turn arms its one-second countdown. Playing
+// update, before the character update.
+void switchCharacter();
+// First player's tick: controls, hit tests, sword, movement, view, death.
+// Playing update while altActive is false.
+void updatePlayer();
+// Moves the first player by dx and vy against the solid tiles; true when a
+// wall stopped the horizontal move. Called by updatePlayer.
+bool movePlayerStep(bool jumpHeld);
+// Moves scrollX with the character in play (2 px walking, 1 in knock-back or
+// flying) and clamps it to the level. Called by both character updates.
+void scrollCamera();
+// Second character's tick: controls, hit tests, flight, view. Playing update
+// while altActive is true.
+void updateAlt();
+
+// ---- Drawing (playing and dying screens) -----------------------------------------
+// Chooses the body and sword animations for this frame and places the sword
+// beside the body. Playing draw, before drawPlayers.
+void selectPlayerAnimation();
+// Draws the character in play (the second one with its particle aura). Playing draw.
+void drawPlayers();
+// Draws the dying character: the death animation, or the explosion when the
+// second character died. Dying draw.
+void drawDyingPlayer();

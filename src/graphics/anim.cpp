@@ -57,16 +57,6 @@ void parseFrameLine(const char* line, char* name, int* durationMs, int* unused)
         scanInt(rest, &unused[2], &rest);
 }
 
-// curTime truncated toward zero, held inside the int range.
-int truncateClock(float time)
-{
-    if (!(time < 2147483520.0f)) // also catches NaN
-        return INT_MAX;
-    if (time < -2147483520.0f)
-        return INT_MIN;
-    return static_cast<int>(time);
-}
-
 } // namespace
 
 SpriteAnim::~SpriteAnim()
@@ -209,7 +199,7 @@ void AnimCursor::advance()
     if (curTime > due) {
         // Written as a comparison so that a frame set near INT_MAX cannot overflow.
         frame = frame >= anim->frameCount - 1 ? 0 : frame + 1;
-        frameStart = truncateClock(curTime);
+        frameStart = clockStamp();
     }
 }
 

@@ -2,6 +2,9 @@
 // process; only what is listed here is released, in this order.
 #include "shell/cleanup.h"
 
+#include "actors/bullets.h"
+#include "actors/enemies.h"
+#include "actors/player.h"
 #include "audio/fsound.h"
 #include "audio/sound.h"
 #include "graphics/anim.h"
@@ -18,18 +21,60 @@ static void releaseTileTables()
     }
 }
 
-// 2-5 and 8. The first player's nine body animations, its cursors, the sword
-// animations and cursor, the second character's cursor.
-// Nothing to release until the characters are in the game.
-static void releasePlayerSprites() {}
+// 2-5. The first player's nine body animations, its body cursor and the
+// second character's cursor, the sword animations and the sword cursor.
+static void releasePlayerSprites()
+{
+    SpriteAnim** bodyAnims[] = {&player.animLeft,     &player.animRight,     &player.animUpLeft,
+                                &player.animUpRight,  &player.animDownLeft,  &player.animDownRight,
+                                &player.animLeftD,    &player.animRightD,    &player.animDeath};
+    for (SpriteAnim** anim : bodyAnims) {
+        delete *anim;
+        *anim = nullptr;
+    }
+    delete player.cursor;
+    delete altCursor;
+    delete player.swordLeft;
+    delete player.swordRight;
+    delete player.swordCursor;
+}
 
-// 6. Each enemy slot's three animations and its cursor.
-// Nothing to release until the enemies are in the game.
-static void releaseEnemySprites() {}
+// 6. Each placed enemy slot's three animations and its cursor; empty slots
+// hold nothing and are skipped.
+static void releaseEnemySprites()
+{
+    for (Enemy& enemy : enemies) {
+        if (enemy.normalAnim != nullptr) {
+            delete enemy.normalAnim;
+            delete enemy.hurtAnim;
+            delete enemy.dieAnim;
+            enemy.normalAnim = nullptr;
+            enemy.hurtAnim = nullptr;
+            enemy.dieAnim = nullptr;
+        }
+        delete enemy.cursor;
+        enemy.cursor = nullptr;
+    }
+}
 
-// 7. Each bullet slot's cursor.
-// Nothing to release until the bullets are in the game.
-static void releaseBulletCursors() {}
+// 7. Each bullet slot's sprite cursor (the overlay cursors stay to the end).
+static void releaseBulletCursors()
+{
+    for (Bullet& bullet : bullets) {
+        delete bullet.cursor;
+        bullet.cursor = nullptr;
+    }
+}
+
+// 8. The pointers freed in steps 3 to 5.
+static void forgetPlayerCursors()
+{
+    player.cursor = nullptr;
+    altCursor = nullptr;
+    player.swordLeft = nullptr;
+    player.swordRight = nullptr;
+    player.swordCursor = nullptr;
+}
 
 void cleanup()
 {
@@ -37,6 +82,7 @@ void cleanup()
     releasePlayerSprites();
     releaseEnemySprites();
     releaseBulletCursors();
+    forgetPlayerCursors();
     // 9-10. Sound handles go to the sound layer unchanged, null ones included.
     FSOUND_Stream_Close(musicStream);
     musicStream = nullptr;

@@ -22,6 +22,13 @@ constexpr float clockStep = 11.7647f;
 // Target aspect of the 640x480 logical screen, a hair above 4/3.
 constexpr float targetAspect = 1.3333334f;
 
+// curTime truncated toward zero and held inside the int range: the time stamp
+// that actors and animation cursors store.
+int clockStamp();
+// v truncated toward zero and held inside the int range (NaN gives 0), for
+// positions and times computed in floating point.
+int truncateToInt(double v);
+
 // Advances curTime by one tick (1.0 in debug runs) and records lastTime.
 // Returns the delay in real ms before the next tick (11, or 1 in debug runs).
 // Called by onClockTick; tests call it directly.

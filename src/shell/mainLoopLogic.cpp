@@ -2,6 +2,8 @@
 // the GLUT callbacks in mainLoop.cpp call these.
 #include "shell/mainLoop.h"
 
+#include <climits>
+
 #include "shell/states.h"
 
 float curTime = 0.0f;
@@ -15,6 +17,26 @@ Texture* emblemTexture = nullptr;
 Texture* timeBonusTexture = nullptr;
 Texture* gameOverTexture = nullptr;
 Texture* pixelTexture = nullptr;
+
+int clockStamp()
+{
+    if (!(curTime < 2147483520.0f)) // the largest float below 2^31; also catches NaN
+        return INT_MAX;
+    if (curTime < -2147483520.0f)
+        return INT_MIN;
+    return static_cast<int>(curTime);
+}
+
+int truncateToInt(double v)
+{
+    if (v != v)
+        return 0;
+    if (v >= 2147483647.0)
+        return INT_MAX;
+    if (v <= -2147483648.0)
+        return INT_MIN;
+    return static_cast<int>(v);
+}
 
 int advanceClock()
 {

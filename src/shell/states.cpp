@@ -4,13 +4,16 @@
 
 #include <cstdio>
 
-#include "actors/actorSteps.h"
+#include "actors/bullets.h"
 #include "actors/combat.h"
+#include "actors/enemies.h"
+#include "actors/player.h"
 #include "audio/sound.h"
 #include "input/input.h"
 #include "shell/cleanup.h"
 #include "shell/mainLoop.h"
 #include "shell/menus.h"
+#include "world/map.h"
 
 int GameState = 0;
 double storyStart = 0.0;
@@ -20,8 +23,6 @@ float sceneBrightness = 1.0f;
 float gameOverFade = 0.0f;
 int gameOverAngle = 0;
 int stock = 3;
-
-constexpr int enemySlots = 32;
 
 void resetGameStates()
 {
@@ -120,8 +121,7 @@ static void countdownStep()
     altTimeLeft -= 1;
     if (altTimeLeft == 0) {
         resetParticles();
-        GameState = 4;
-        armGameTimer(respawnDelay, timerRespawn);
+        startDeath();
         return;
     }
     if (altTimeLeft >= 1 && altTimeLeft <= 10)
@@ -138,7 +138,7 @@ static void respawn()
     altTimeLeft = altTimeMax;
     clearBullets();
     stock -= 1;
-    resetScroll();
+    scrollX = 0;
     if (stock == 0) {
         GameState = 5;
         armGameTimer(gameOverDelay, timerGameOverEnd);

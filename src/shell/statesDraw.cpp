@@ -1,7 +1,10 @@
 // Game-state machine, drawing side: one screen per state, then the overlays.
 #include <GL/glut.h>
 
-#include "actors/actorSteps.h"
+#include "actors/bullets.h"
+#include "actors/combat.h"
+#include "actors/enemies.h"
+#include "actors/player.h"
 #include "audio/sound.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
@@ -62,10 +65,10 @@ static void drawPlaying()
     // 5-6. Tiles.
     colourWhite();
     drawLevelTiles(tileShade(sceneBrightness));
-    // 7-8. Time-bonus popup in the new scene colour (only while timeBonusStart
-    // is not 0: that test joins this line together with the popup itself).
+    // 7-8. Time-bonus popup in the new scene colour, only while one was earned.
     colourScene();
-    drawTimeBonus();
+    if (timeBonusStart != 0)
+        drawTimeBonus();
     // 9-10. Characters.
     colourWhite();
     selectPlayerAnimation();
@@ -93,7 +96,8 @@ static void drawDyingScene()
 {
     drawBackground();
     drawLevelTiles(255);
-    drawTimeBonus(); // only while timeBonusStart is not 0, as in the playing screen
+    if (timeBonusStart != 0)
+        drawTimeBonus();
     drawDyingPlayer();
     drawEnemies();
     drawBullets();

@@ -13,7 +13,10 @@
 #include "shell/menus.h"
 #include "shell/settings.h"
 #include "shell/states.h"
+#include "support/actorFixture.h"
+#include "support/fakeActors.h"
 #include "support/fakeFsound.h"
+#include "support/fakeGraphics.h"
 #include "support/fakeShell.h"
 
 // Every global the states, menus and readouts touch, back at its start value.
@@ -24,6 +27,9 @@ struct GameStateTest : ::testing::Test {
     static void resetAll()
     {
         resetGameStates();
+        resetActors();
+        resetFakeActors();
+        resetFakeGraphics();
         resetMenus();
         resetControls();
         resetHud();

@@ -9,6 +9,7 @@
 #include "shell/menus.h"
 #include "shell/settings.h"
 #include "shell/states.h"
+#include "support/actorFixture.h"
 #include "support/glTest.h"
 
 namespace {
@@ -19,6 +20,7 @@ struct StatesDrawGlTest : ::testing::Test {
     void SetUp() override
     {
         resetGameStates();
+        resetActors();
         resetMenus();
         resetHud();
         curTime = lastTime = 0.0f;

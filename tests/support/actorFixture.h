@@ -1,0 +1,22 @@
+// Set-up shared by the tests that run the actors: every actor at its start-up
+// state and a small level drawn as text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Loads the characters' sprites and the bullet pool once per test process
+// (from an empty folder: no picture loads, but every cursor exists), then puts
+// the characters, enemies, bullets, particles, scroll and fakes back at their
+// start-up state. Enemy slots are emptied (their sprites freed). Used by the
+// unit and the device tests alike, so it resets no fakes.
+void resetActors();
+
+// Makes tileMap the level drawn by rows, top row first, 1 to 15 rows of equal
+// length (20..400): '#' solid, 'E' enemy marker, anything else empty. Missing
+// rows at the bottom are empty. Picture tables are left alone.
+void setTestMap(const std::vector<std::string>& rows);
+
+// Places enemy slot i at (x, y), alive, with a cursor and the three enemy
+// animations (empty ones unless the sprite files exist).
+void placeEnemy(int i, int x, int y);
