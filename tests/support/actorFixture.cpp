@@ -1,6 +1,8 @@
 // Actor test set-up: loading once, resetting for every test.
 #include "support/actorFixture.h"
 
+#include <initializer_list>
+
 #include "actors/bullets.h"
 #include "actors/combat.h"
 #include "actors/enemies.h"
@@ -9,16 +11,46 @@
 #include "support/testUtil.h"
 #include "world/map.h"
 
+namespace {
+
+template <typename T>
+void release(T*& object)
+{
+    delete object;
+    object = nullptr;
+}
+
+// Frees every actor sprite and cursor that is still held: a test may have run
+// the shutdown cleanup, which frees only some of them.
+void releaseActorSprites()
+{
+    for (SpriteAnim** anim : {&player.animLeft, &player.animRight, &player.animUpLeft, &player.animUpRight,
+                              &player.animDownLeft, &player.animDownRight, &player.animLeftD, &player.animRightD,
+                              &player.animDeath, &player.swordLeft, &player.swordRight, &altAnim, &orbImage,
+                              &orbOverlay, &cardImage, &cardOverlay, &spikeImage, &spikeOverlay, &ovalImage,
+                              &ovalOverlay})
+        release(*anim);
+    release(player.cursor);
+    release(player.swordCursor);
+    release(altCursor);
+    for (Bullet& b : bullets) {
+        release(b.cursor);
+        release(b.overlayCursor);
+    }
+}
+
+} // namespace
+
 void resetActors()
 {
-    static bool loaded = false;
-    if (!loaded) {
+    // Loaded on first use, and again after a test ran the shutdown cleanup.
+    if (player.cursor == nullptr || bullets[0].cursor == nullptr) {
+        releaseActorSprites();
         ScopedTempDir empty;
         StdoutCapture quiet; // every sprite file is missing here
         loadPlayers();
         initBullets();
         quiet.stop();
-        loaded = true;
     }
     resetPlayerState();
     player.hurtTime = 0;
