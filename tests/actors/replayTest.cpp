@@ -172,6 +172,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(chdir(oldDir), 0);
+        releaseLevel();
         resetMenus();
         ActorTest::TearDown();
     }

@@ -1,6 +1,10 @@
 // Shutdown cleanup: what is released, and in which order.
 #include "shell/cleanup.h"
 #include "shell/stateTestSupport.h"
+#include "actors/bullets.h"
+#include "actors/enemies.h"
+#include "actors/player.h"
+#include "graphics/anim.h"
 
 namespace {
 
@@ -25,6 +29,34 @@ TEST_F(CleanupTest, NullSoundHandlesArePassedOnUnchanged)
         "Stream_Close null", "Sample_Free sample0", "Sample_Free null",
         "Sample_Free sample2", "deleteFont"};
     EXPECT_EQ(fakeCallLog, expected);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CleanupTest, ReleasesEveryActorSpriteAndCursorAndSkipsEmptyEnemySlots)
+{
+    placeEnemy(3, 100, 100);
+    placeEnemy(7, 200, 100);
+    AnimCursor* overlay = bullets[999].overlayCursor;
+    cleanup();
+    EXPECT_EQ(player.animLeft, nullptr);
+    EXPECT_EQ(player.animDeath, nullptr);
+    EXPECT_EQ(player.cursor, nullptr);
+    EXPECT_EQ(altCursor, nullptr);
+    EXPECT_EQ(player.swordLeft, nullptr);
+    EXPECT_EQ(player.swordRight, nullptr);
+    EXPECT_EQ(player.swordCursor, nullptr);
+    for (const Enemy& e : enemies) {
+        EXPECT_EQ(e.normalAnim, nullptr);
+        EXPECT_EQ(e.cursor, nullptr);
+    }
+    for (const Bullet& b : bullets)
+        EXPECT_EQ(b.cursor, nullptr);
+    EXPECT_EQ(bullets[999].overlayCursor, overlay); // left to the end of the process
+    // The sound and the font are released after the sprites, in their order.
+    EXPECT_EQ(fakeCallLog.back(), "deleteFont");
 }
 
 } // namespace

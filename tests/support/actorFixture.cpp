@@ -96,6 +96,20 @@ void setTestMap(const std::vector<std::string>& rows)
     }
 }
 
+void releaseLevel()
+{
+    for (int i = 0; i < tileNumbers; i++) {
+        release(tileMap.baseTiles[i]);
+        release(tileMap.accentTiles[i]);
+    }
+    for (auto& column : tileMap.cells) {
+        for (MapCell& cell : column) {
+            release(cell.baseCursor);
+            release(cell.accentCursor);
+        }
+    }
+}
+
 void placeEnemy(int i, int x, int y)
 {
     Enemy& e = enemies[i];

@@ -17,6 +17,10 @@ void resetActors();
 // rows at the bottom are empty. Picture tables are left alone.
 void setTestMap(const std::vector<std::string>& rows);
 
+// Frees the level's tile pictures and cell cursors that a real level load
+// made, leaving the tables empty for the next test.
+void releaseLevel();
+
 // Places enemy slot i at (x, y), alive, with a cursor and the three enemy
 // animations (empty ones unless the sprite files exist).
 void placeEnemy(int i, int x, int y);
