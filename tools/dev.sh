@@ -2,6 +2,8 @@
 # One-stop developer script for a fresh Debian 12 machine.
 #   bash tools/dev.sh play   install packages, build, start the game
 #   bash tools/dev.sh test   install packages, build, run every test
+#   bash tools/dev.sh package   install packages, build, write the Debian
+#                               package build/kelvantis_<version>_<arch>.deb
 # Set KV_SANITIZE=1 to build into build-asan with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -14,6 +16,7 @@ packages=(
   libsdl2-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   xvfb xdotool python3 python3-pil imagemagick
+  dpkg-dev file desktop-file-utils
 )
 
 install_packages() {
@@ -52,8 +55,14 @@ case "${1:-}" in
     cd "$dir"
     ctest --output-on-failure -j"$(nproc)"
     ;;
+  package)
+    install_packages
+    dir=$(build | tail -n 1)
+    cd "$dir"
+    cpack
+    ;;
   *)
-    echo "usage: bash tools/dev.sh play|test" >&2
+    echo "usage: bash tools/dev.sh play|test|package" >&2
     exit 2
     ;;
 esac

@@ -102,7 +102,8 @@ class GameRun:
     def path(self, name):
         return os.path.join(self.game, name)
 
-    def start(self):
+    def start(self, argv=None, cwd=None):
+        """Starts the game binary in the copied game folder (or argv in cwd)."""
         env = dict(os.environ)
         env["DISPLAY"] = self.xvfb.display
         env.setdefault("SDL_AUDIODRIVER", "dummy")
@@ -113,7 +114,7 @@ class GameRun:
         env.update(self.extra_env)
         self._out = open(os.path.join(self.workdir, "stdout"), "wb")
         self._err = open(os.path.join(self.workdir, "stderr"), "wb")
-        self.proc = subprocess.Popen([self.binary], cwd=self.game, env=env,
+        self.proc = subprocess.Popen(argv or [self.binary], cwd=cwd or self.game, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
 
     def xdotool(self, *args, check=True):

@@ -3,9 +3,10 @@
 // generator itself and the DejaVu fonts: no clock, no random seed from the
 // machine, so two runs give the same bytes.
 //
-// usage: kvassetgen OUTPUT_FOLDER
+// usage: kvassetgen OUTPUT_FOLDER [ICON_FOLDER]
 #include "assetgen.h"
 #include "canvas.h"
+#include "icon.h"
 #include "text.h"
 
 #include <algorithm>
@@ -14,8 +15,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kvassetgen OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: kvassetgen OUTPUT_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     outputRoot = argv[1];
@@ -28,6 +29,8 @@ int main(int argc, char** argv)
     writeBulletPictures();
     writeLevel();
     writeSounds();
+    if (argc == 3)
+        writeIcons(argv[2]);
 
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     long total = 0;
