@@ -45,10 +45,11 @@ class FirstPlayerTest(unittest.TestCase):
             last = [0, time.time()]
 
             def stopped():
-                n = len(position_lines(g))
-                if n != last[0]:
-                    last[0], last[1] = n, time.time()
-                return n > 300 and time.time() - last[1] > 0.5
+                lines = position_lines(g)
+                if len(lines) != last[0]:
+                    last[0], last[1] = len(lines), time.time()
+                # Over the pit (x 960 on) and quiet: fallen, not just a slow frame.
+                return lines and lines[-1][0] >= 960 and time.time() - last[1] > 0.5
 
             self.assertTrue(wait_for(stopped, 60.0), "the lines never stopped")
             fell_at = last[1]
@@ -82,9 +83,10 @@ class FirstPlayerTest(unittest.TestCase):
             gap = time.time() - fell_at
             self.assertEqual(back[0], (150, 150, 0, 640))
             # The lines were seen to stop up to a poll after the death; the
-            # respawn timer runs in real milliseconds.
+            # respawn timer runs in real milliseconds (a loaded machine may
+            # deliver it a little late, never early).
             self.assertGreater(gap, 3.5)
-            self.assertLess(gap, 4.5)
+            self.assertLess(gap, 6.0)
 
             keys(g, "Escape")
             self.assertEqual(key_to_exit(g, "Escape"), 0)
