@@ -59,8 +59,10 @@ void writeBackground()
     // Sky: black at the top, where the strip meets the empty screen above
     // it, through night blue and violet to a dim glow on the horizon.
     const std::vector<Rgb> sky{Rgb{6, 4, 12}, pal::night, pal::dusk, pal::violet, Rgb{150, 86, 96}};
-    for (int y = 0; y < 240; ++y)
-        c.fillRect(0, y, bgSize, 1, ramp(sky, std::pow(y / 240.0, 1.3)));
+    for (int y = 0; y < 240; ++y) {
+        double t = y / 240.0;
+        c.fillRect(0, y, bgSize, 1, ramp(sky, t * std::sqrt(std::sqrt(t))));  // t to the 1.25: slow at first
+    }
     Rng rng(0x5EEDB6u);
     for (int i = 0; i < 170; ++i) {
         int x = rng.range(0, bgSize - 1), y = rng.range(2, 170);
