@@ -131,7 +131,7 @@ std::vector<double> barkBark()
 // ---------------------------------------------------------------------------
 // The music, "Sands of Delay": 36 bars at 120 beats a minute (72 seconds) in
 // E Hijaz, the scale of the desert (E F G# A B C D). An oud-like plucked
-// lead and a plucked bass over a drone, a ney flute for the middle theme,
+// lead and a plucked bass over a drone on E, a ney flute for the middle theme,
 // and darbuka and riq playing the maqsum rhythm:
 //
 //   bars  1-4   intro: drone, frame drum, the bass joins
@@ -370,11 +370,14 @@ Stereo composeTune()
                 ney(flute, when, midiHz(note), secs, 0.3, rng);
             });
             // The oud picks the chord tones under the flute.
+            // E and F take a major third, D and A a minor one: all in the scale.
             int root = rootsB[phrase] + 24;
-            const int picks[8] = {0, 7, 12, 7, 4, 7, 12, 16};
-            for (int e = 0; e < 8; ++e)
-                pluck(oud, at(bar, e), midiHz(root + picks[e] - (picks[e] == 4 && root % 12 != 4 ? 1 : 0)),
-                      0.5, 0.16, 0.45, rng);
+            int third = root % 12 == 4 || root % 12 == 5 ? 4 : 3;
+            const int picks[8] = {0, 7, 12, 7, -1, 7, 12, -2};
+            for (int e = 0; e < 8; ++e) {
+                int interval = picks[e] == -1 ? third : picks[e] == -2 ? 12 + third : picks[e];
+                pluck(oud, at(bar, e), midiHz(root + interval), 0.5, 0.16, 0.45, rng);
+            }
         }
         // Bass: from bar 3 on, root on the beat, the fifth on the third.
         if (bar >= 2) {
@@ -403,15 +406,16 @@ Stereo composeTune()
                 jingle(riq, at(bar, e), 0.22, rng);
         }
     }
-    // The drone on E and B, swelling slowly, from the first sample to the
-    // last so the loop point does not gap.
-    const double e2 = midiHz(40), b2 = midiHz(47) * 1.0007;
+    // The drone on E and its octave, a touch apart so it beats slowly,
+    // swelling, from the first sample to the last so the loop point does
+    // not gap. The tonic alone sits under every chord of the tune.
+    const double e2 = midiHz(40), e3 = midiHz(52) * 1.0007;
     for (size_t i = 0; i < n; ++i) {
         double t = static_cast<double>(i) / sampleRate;
         double swell = 0.75 + 0.25 * sine(t / 8.0);
         double v = 0;
         for (int k = 1; k <= 5; ++k)
-            v += (sine(e2 * k * t) + 0.7 * sine(b2 * k * t)) / (k * k);
+            v += (sine(e2 * k * t) + 0.5 * sine(e3 * k * t)) / (k * k);
         out.left[i] += 0.085 * swell * v;
         out.right[i] += 0.085 * swell * v;
     }

@@ -327,9 +327,9 @@ TilePicture glyphs(int number, const char* name, int design)
     t.base.fillRect(0, 2, 32, 1, pal::umber);
     t.base.fillRect(0, 29, 32, 1, pal::umber);
     t.base.fillRect(0, 30, 32, 1, pal::ochre);
-    std::function<void(Canvas&, Rgb, Rgb)> carve;
+    std::function<void(Canvas&, Rgb)> carve;
     if (design == 0) {
-        carve = [](Canvas& c, Rgb ink, Rgb) {  // an ankh and the eye
+        carve = [](Canvas& c, Rgb ink) {  // an ankh and the eye
             c.ring(10, 9, 2, 3.6, ink);
             c.fillRect(9, 12, 2, 13, ink);
             c.fillRect(6, 15, 8, 2, ink);
@@ -339,7 +339,7 @@ TilePicture glyphs(int number, const char* name, int design)
             c.line(22, 15, 26, 20, 1.2, ink);
         };
     } else if (design == 1) {
-        carve = [](Canvas& c, Rgb ink, Rgb) {  // an ibis and a reed
+        carve = [](Canvas& c, Rgb ink) {  // an ibis and a reed
             c.fillEllipse(11, 15, 4, 3, ink);
             c.line(8, 13, 5, 8, 1.4, ink);
             c.line(5, 8, 3, 12, 1.2, ink);
@@ -350,7 +350,7 @@ TilePicture glyphs(int number, const char* name, int design)
             c.line(18, 26, 28, 26, 1.2, ink);
         };
     } else {
-        carve = [](Canvas& c, Rgb ink, Rgb) {  // the winged sun over the water
+        carve = [](Canvas& c, Rgb ink) {  // the winged sun over the water
             c.fillCircle(16, 10, 3.5, ink);
             c.line(5, 9, 12, 11, 1.6, ink);
             c.line(20, 11, 27, 9, 1.6, ink);
@@ -363,7 +363,7 @@ TilePicture glyphs(int number, const char* name, int design)
         };
     }
     Canvas carved = t.base;
-    carve(carved, pal::umber, pal::umber);
+    carve(carved, pal::umber);
     // A lit lower edge on every carved stroke makes it read as cut in.
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
@@ -372,7 +372,7 @@ TilePicture glyphs(int number, const char* name, int design)
                 if (t.base.get(x, y + 1).r == pal::clay.r)
                     t.base.set(x, y + 1, pal::sand);
             }
-    carve(t.accent, pal::glow1, pal::glow2);
+    carve(t.accent, pal::glow1);
     return t;
 }
 
