@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
 int main(int argc, char** argv)
 {
@@ -21,6 +22,11 @@ int main(int argc, char** argv)
     }
     outputRoot = argv[1];
     auto start = std::chrono::steady_clock::now();
+    // The generator owns gfx/ and data/ entirely: files an older version
+    // wrote (frames since dropped, say) go, so the folder holds exactly this
+    // set. The game's own kv.cfg and screenshot.png beside them stay.
+    for (const char* folder : {"gfx", "data"})
+        std::filesystem::remove_all(outputRoot + "/" + folder);
 
     writeFontPicture();
     writeSharedPictures();

@@ -3,6 +3,7 @@
 
 #include "canvas.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,8 @@ struct Frame {
 void writeAnimation(const std::string& folder, const std::string& infoFile, const std::string& stem,
                     const std::vector<Frame>& frames);
 
-// Every non-key pixel moved towards colour by t (0..1).
-Canvas tinted(const Canvas& c, Rgb colour, double t);
+// Draws a small picture written as text: each character names a colour of
+// the legend, any other character leaves the pixel alone. The rows are drawn
+// from (x, y) down; mirrored draws each row right to left.
+void stamp(Canvas& c, int x, int y, const std::vector<std::string>& rows, const std::map<char, Rgb>& legend,
+           bool mirrored = false);

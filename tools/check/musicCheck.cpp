@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     };
     check(rate == 44100, "sample rate is not 44100 Hz");
     check(channels == 1 || channels == 2, "not mono or stereo");
-    check(seconds >= 20 && seconds <= 40, "length outside 20 to 40 seconds");
+    check(seconds >= 60 && seconds <= 120, "length outside 60 to 120 seconds");
     check(peak > 8000, "nearly silent");
     check(peak < 32767, "clipped");
     check(rms > 1000, "too quiet on average");
