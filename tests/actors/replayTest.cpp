@@ -20,6 +20,7 @@
 #include "actors/actorTestSupport.h"
 #include "shell/menus.h"
 #include "support/testUtil.h"
+#include "tools/gameData.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ struct PendingTimer {
 };
 
 class ReplayTest : public ActorTest {
-protected:
+public:
     void SetUp() override
     {
         ActorTest::SetUp();
@@ -177,54 +178,57 @@ protected:
         ActorTest::TearDown();
     }
 
+    // Holds exactly the named keys from now on, through the input callbacks.
+    void holdKeys(const std::vector<std::string>& wanted)
+    {
+        for (const std::string& k : held)
+            if (std::find(wanted.begin(), wanted.end(), k) == wanted.end())
+                onKeyUp(keyCode(k), 0, 0);
+        for (const std::string& k : wanted)
+            if (std::find(held.begin(), held.end(), k) == held.end())
+                onKeyDown(keyCode(k), 0, 0);
+        held = wanted;
+    }
+
+    // One frame as GLUT runs it: the game timers due by now, the clock tick,
+    // the draw of the last update, the next update. The very first call is
+    // only the first update, which runs before any tick.
+    void cycle()
+    {
+        if (started) {
+            for (size_t i = 0; i < timers.size();) {
+                if (timers[i].due <= realMs) {
+                    const int value = timers[i].value;
+                    timers.erase(timers.begin() + static_cast<long>(i));
+                    onGameTimer(value);
+                    collectTimers();
+                } else {
+                    i++;
+                }
+            }
+            realMs += advanceClock();
+            drawSteps();
+            collectTimers();
+        }
+        started = true;
+        frameUpdated = false;
+        updateFrame();
+        collectTimers();
+    }
+
     // Plays the replay; every mismatch names the file line of its expectation.
     void play(const std::string& name)
     {
-        const std::string source = std::getenv("KV_SOURCE_DIR") ? std::getenv("KV_SOURCE_DIR") : "";
-        const Replay replay = readReplay(source + "/tests/data/replays/" + name);
+        const Replay replay = readReplay(sourcePath("tests/data/replays/" + name));
         const bool print = std::getenv("KV_REPLAY_PRINT") != nullptr;
-        std::vector<PendingTimer> timers;
-        std::vector<std::string> held;
-        long long realMs = 0;
         size_t nextExpect = 0;
+        std::vector<std::string> mismatches;
         StdoutCapture debugLines; // one position line per tick in debug runs
-
-        // Timers armed since the last look start counting now.
-        auto collectTimers = [&]() {
-            for (const FakeTimer& t : fakeTimers)
-                timers.push_back({realMs + t.ms, t.value});
-            fakeTimers.clear();
-        };
         for (int tick = 0; tick <= replay.lastTick; tick++) {
             const auto change = replay.keys.find(tick);
-            if (change != replay.keys.end()) {
-                for (const std::string& k : held)
-                    if (std::find(change->second.begin(), change->second.end(), k) == change->second.end())
-                        onKeyUp(keyCode(k), 0, 0);
-                for (const std::string& k : change->second)
-                    if (std::find(held.begin(), held.end(), k) == held.end())
-                        onKeyDown(keyCode(k), 0, 0);
-                held = change->second;
-            }
-            if (tick > 0) {
-                // Timers due by now fire before the clock tick, oldest first.
-                for (size_t i = 0; i < timers.size();) {
-                    if (timers[i].due <= realMs) {
-                        const int value = timers[i].value;
-                        timers.erase(timers.begin() + static_cast<long>(i));
-                        onGameTimer(value);
-                        collectTimers();
-                    } else {
-                        i++;
-                    }
-                }
-                realMs += advanceClock();
-                drawSteps();
-                collectTimers();
-            }
-            frameUpdated = false;
-            updateFrame();
-            collectTimers();
+            if (change != replay.keys.end())
+                holdKeys(change->second);
+            cycle();
             while (nextExpect < replay.expectations.size() && replay.expectations[nextExpect].tick == tick) {
                 const Expectation& e = replay.expectations[nextExpect++];
                 const std::map<std::string, std::string> seen = observe();
@@ -235,22 +239,120 @@ protected:
                     fprintf(stderr, "expect %d:%s\n", tick, all.c_str());
                 for (const auto& [key, value] : e.values) {
                     const auto it = seen.find(key);
-                    EXPECT_TRUE(it != seen.end() && it->second == value)
-                        << name << ":" << e.line << " tick " << tick << ": " << key << " expected " << value
-                        << ", got" << all;
+                    if (it == seen.end() || it->second != value)
+                        mismatches.push_back(name + ":" + std::to_string(e.line) + " tick " + std::to_string(tick) +
+                                             ": " + key + " expected " + value + ", got" + all);
                 }
             }
         }
-        EXPECT_EQ(nextExpect, replay.expectations.size()) << "expectations after the last tick";
         debugLines.stop();
+        // Reported once stdout is back: the test's own messages go there too.
+        for (const std::string& m : mismatches)
+            ADD_FAILURE() << m;
+        EXPECT_EQ(nextExpect, replay.expectations.size()) << "expectations after the last tick";
     }
 
+    static std::string sourcePath(const std::string& relative)
+    {
+        const char* source = std::getenv("KV_SOURCE_DIR");
+        return std::string(source ? source : "") + "/" + relative;
+    }
+
+    std::vector<PendingTimer> timers;
+    std::vector<std::string> held;
+    long long realMs = 0;
+    bool started = false;
+
+private:
+    // Timers armed since the last look start counting now.
+    void collectTimers()
+    {
+        for (const FakeTimer& t : fakeTimers)
+            timers.push_back({realMs + t.ms, t.value});
+        fakeTimers.clear();
+    }
+
+public:
     char oldDir[4096] = "";
 };
 
 TEST_F(ReplayTest, ShippedLevel)
 {
     play("level1.txt");
+}
+
+// The main route of docs/level.md played through the real game, robots and
+// their bullets included: the first player must reach the end wall without
+// dying, cutting down with the sword every robot the route names.
+TEST_F(ReplayTest, DocumentedRouteIsPlayableWithTheRealGame)
+{
+    const std::vector<std::pair<std::string, int>> route = gamedata::documentedRoute();
+    ASSERT_GT(route.size(), 10u) << "no route block in docs/level.md";
+    GameState = 3; // "Play" after the story, in normal time
+    std::string where;
+    int ticks = 0;
+    // Holds keys until done() is true; false when the player died or the
+    // step took too long.
+    auto holdUntil = [&](const std::vector<std::string>& keys, auto done) {
+        holdKeys(keys);
+        for (int t = 0; !done(); t++) {
+            if (GameState != 3 || t > 5000) {
+                ADD_FAILURE() << where << ": " << (GameState != 3 ? "died" : "stuck") << " at x " << player.xpos
+                              << ", y " << player.ypos << ", health " << player.health;
+                return false;
+            }
+            cycle();
+            ticks++;
+        }
+        return true;
+    };
+    const std::vector<std::string> right = {"right"};
+    for (const auto& [step, value] : route) {
+        where = step + " " + std::to_string(value);
+        bool ok = true;
+        if (step == "run") {
+            ok = holdUntil(right, [&] { return player.xpos >= value; });
+        } else if (step == "jump") {
+            int once = 0;
+            ok = holdUntil(right, [&] { return once++ > 0; }) &&
+                 holdUntil(right, [&] { return player.xpos >= value && !player.inAir; }) &&
+                 holdUntil({"right", "jump"}, [&] { return player.inAir; }) &&
+                 holdUntil({"right", "jump"}, [&] { return !player.inAir; });
+        } else if (step == "cut") {
+            int k = -1;
+            for (int i = 0; i < enemySlots && k < 0; i++)
+                if (enemies[i].x / 32 == value && enemies[i].x >= 0 && !enemies[i].dead)
+                    k = i;
+            ASSERT_GE(k, 0) << where << ": no standing robot in that column";
+            const int stop = enemies[k].x - 44;
+            ok = holdUntil(right, [&] { return player.xpos >= stop && !player.inAir; }) &&
+                 holdUntil({}, [&] { return !player.hurt; });
+            // Press and release the sword in turn until the robot is down.
+            int t = 0;
+            ok = ok && holdUntil({}, [&] {
+                     holdKeys(t++ % 2 == 0 ? std::vector<std::string>{"sword"} : std::vector<std::string>{});
+                     return enemies[k].dead;
+                 });
+        } else if (step == "end") {
+            int last = -1, still = 0;
+            ok = holdUntil(right, [&] {
+                still = player.xpos == last ? still + 1 : 0;
+                last = player.xpos;
+                return still >= 10;
+            });
+            // The end wall: the solid block that runs to the level's right edge.
+            int endWall = tileMap.getWidth() - 1;
+            while (endWall > 0 && tileMap.isSolid(endWall - 1, 11))
+                endWall--;
+            EXPECT_EQ(player.xpos + player.width, endWall * 32 - 1) << "stopped at x " << player.xpos;
+        } else {
+            ADD_FAILURE() << "unknown route step " << where;
+        }
+        ASSERT_TRUE(ok) << where;
+    }
+    EXPECT_EQ(GameState, 3);
+    EXPECT_EQ(stock, 3);
+    std::printf("route: %d ticks, health %d, second character's time %d\n", ticks, player.health, altTimeLeft);
 }
 
 } // namespace

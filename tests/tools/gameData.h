@@ -270,4 +270,31 @@ inline Jpeg decodeJpeg(const std::string& path)
     return j;
 }
 
+// The steps of the main route in the "route" block of docs/level.md, as
+// (step, value) pairs; empty without KV_SOURCE_DIR.
+inline std::vector<std::pair<std::string, int>> documentedRoute()
+{
+    const char* source = std::getenv("KV_SOURCE_DIR");
+    std::vector<std::pair<std::string, int>> steps;
+    if (!source)
+        return steps;
+    std::istringstream doc(readFile(std::string(source) + "/docs/level.md"));
+    std::string line;
+    bool inRoute = false;
+    while (std::getline(doc, line)) {
+        if (line.rfind("```", 0) == 0) {
+            inRoute = line == "```route";
+            continue;
+        }
+        if (!inRoute || line.empty() || line[0] == '#')
+            continue;
+        std::istringstream words(line);
+        std::string step;
+        int value = 0;
+        words >> step >> value;
+        steps.emplace_back(step, value);
+    }
+    return steps;
+}
+
 }  // namespace gamedata

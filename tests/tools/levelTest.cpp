@@ -6,6 +6,12 @@
 // the first player's movement rules from start to end wall.
 #include "gameData.h"
 
+#include "actors/player.h"
+#include "input/input.h"
+#include "shell/states.h"
+#include "support/actorFixture.h"
+#include "world/map.h"
+
 #include <cmath>
 #include <set>
 #include <unordered_set>
@@ -75,7 +81,7 @@ TEST(AssetLevel, mapHeaderAndRowsFollowTheFormat)
     ASSERT_EQ(lv.rows.size(), 15u);
     bool twoDigitTile = false;
     for (const auto& row : lv.rows)
-        for (const MapCell& cell : row) {
+        for (const gamedata::MapCell& cell : row) {
             EXPECT_TRUE(cell.kind >= 0 && cell.kind <= 2);
             EXPECT_TRUE(cell.tile >= 0 && cell.tile <= 99);
             twoDigitTile |= cell.tile >= 10;
@@ -94,7 +100,7 @@ TEST(AssetLevel, everyTileTheMapUsesHasBaseAndAccentPictures)
     auto defined = readTileset(lv.tileset);
     std::set<int> used;
     for (const auto& row : lv.rows)
-        for (const MapCell& cell : row)
+        for (const gamedata::MapCell& cell : row)
             if (cell.tile != 0)
                 used.insert(cell.tile);
     EXPECT_GE(used.size(), 10u);
@@ -137,7 +143,7 @@ TEST(AssetLevel, levelHoldsThePlayerAndStandsTheRobotsOnSomething)
     // Robots never move; each stands on a solid or drawn cell, and none
     // stands in the first screen, so play starts in peace.
     for (const Marker& m : markers(lv)) {
-        const MapCell& below = lv.rows[static_cast<size_t>(m.row + 1)][static_cast<size_t>(m.col)];
+        const gamedata::MapCell& below = lv.rows[static_cast<size_t>(m.row + 1)][static_cast<size_t>(m.col)];
         EXPECT_TRUE(below.kind == 1 || below.tile != 0) << "robot at column " << m.col << " row " << m.row << " floats";
         EXPECT_GE(m.col, 20) << "robot in the first screen";
     }
@@ -160,75 +166,45 @@ struct Body {
     bool inAir, jumpLatch;
 };
 
+// Moves the first player through the level with the game's own update, one
+// tick at a time (no robots and no bullets in the level it sees).
 class Walker {
 public:
-    explicit Walker(const Level& lv) : lv(lv) {}
+    explicit Walker(const Level& lv)
+    {
+        resetActors();
+        std::vector<std::string> rows;
+        for (const auto& row : lv.rows) {
+            std::string text;
+            for (const gamedata::MapCell& cell : row)
+                text += cell.kind == 1 ? '#' : '.';
+            rows.push_back(text);
+        }
+        setTestMap(rows);
+    }
+    ~Walker()
+    {
+        setTestMap({});
+        resetActors();
+        resetControls();
+        resetGameStates();
+    }
 
-    // One tick with the given inputs; false when the player falls out.
+    // One tick with the given inputs (walk right by 2 or stand; jump held or
+    // not); false when the player falls out.
     bool step(Body& b, int dx, bool jump) const
     {
-        if (jump && !b.inAir && !b.jumpLatch) {
-            b.vy = -7.0;
-            b.inAir = true;
-            b.jumpLatch = true;
-        }
-        if (b.inAir && b.vy < 0 && !jump)
-            b.vy = 0.0;
-        int hit;
-        if (dx >= 1) {
-            if (columnHits(b.x + dx + 30, b.y, &hit))
-                b.x = hit * 32 - 30 - 1;
-            else
-                b.x += dx;
-        } else if (dx < 0) {
-            if (columnHits(b.x + dx, b.y, &hit))
-                b.x = (hit + 1) * 32;
-            else
-                b.x += dx;
-        }
-        if (b.vy < 0) {
-            if (rowHits(b.x, static_cast<int>(b.y + b.vy), &hit)) {
-                b.y = (hit + 1) * 32;
-                b.vy = 0.0;
-            } else {
-                b.y = static_cast<int>(b.y + b.vy);
-                b.vy += 0.3;
-            }
-        } else if (rowHits(b.x, static_cast<int>(b.y + b.vy + 36), &hit)) {
-            b.y = hit * 32 - 36 - 1;
-            b.vy = 1.0;
-            b.inAir = false;
-            if (!jump)
-                b.jumpLatch = false;
-        } else {
-            b.y = static_cast<int>(b.y + b.vy);
-            b.vy = std::min(b.vy + 0.3, 32.0);
-            b.inAir = true;
-            b.jumpLatch = true;
-        }
+        player.xpos = b.x;
+        player.ypos = b.y;
+        player.vy = b.vy;
+        player.inAir = b.inAir;
+        player.jumpLatch = b.jumpLatch;
+        btnRight = dx > 0 ? 1 : 0;
+        btnJump = jump ? 1 : 0;
+        GameState = 3;
+        updatePlayer();
+        b = Body{player.xpos, player.ypos, player.vy, player.inAir, player.jumpLatch};
         return b.y <= 480;
-    }
-
-private:
-    const Level& lv;
-
-    static int edgeOf(int v) { return v - v % 32; }
-
-    bool rowHits(int x, int y, int* row) const
-    {
-        *row = y / 32;
-        for (int edge = edgeOf(x), col = edgeOf(x) / 32; edge <= x + 30; edge += 32, ++col)
-            if (lv.solid(col, *row))
-                return true;
-        return false;
-    }
-    bool columnHits(int x, int y, int* col) const
-    {
-        *col = x / 32;
-        for (int edge = edgeOf(y), row = edgeOf(y) / 32; edge <= y + 36; edge += 32, ++row)
-            if (lv.solid(*col, row))
-                return true;
-        return false;
     }
 };
 
@@ -304,31 +280,6 @@ TEST(AssetLevel, thePlayerReachesTheEndWallButNeverTheSentinel)
 //   end      hold right until the end wall stops the player
 // Walked tick by tick, the player must never fall out, never touch a robot
 // still standing, and end against the end wall.
-
-std::vector<std::pair<std::string, int>> documentedRoute()
-{
-    const char* source = std::getenv("KV_SOURCE_DIR");
-    std::vector<std::pair<std::string, int>> steps;
-    if (!source)
-        return steps;
-    std::istringstream doc(readFile(std::string(source) + "/docs/level.md"));
-    std::string line;
-    bool inRoute = false;
-    while (std::getline(doc, line)) {
-        if (line.rfind("```", 0) == 0) {
-            inRoute = line == "```route";
-            continue;
-        }
-        if (!inRoute || line.empty() || line[0] == '#')
-            continue;
-        std::istringstream words(line);
-        std::string step;
-        int value = 0;
-        words >> step >> value;
-        steps.emplace_back(step, value);
-    }
-    return steps;
-}
 
 TEST(AssetLevel, theDocumentedRouteReachesTheEndWallWithoutTouchingARobot)
 {
