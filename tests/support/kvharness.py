@@ -163,9 +163,15 @@ class GameRun:
         return self.returncode
 
     def kill(self):
+        """Stops a game that is still running with SIGTERM, as a user's kill
+        would; SIGKILL only if that has not ended it within 5 s."""
         if self.proc and self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGKILL)
-            self.proc.wait()
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.send_signal(signal.SIGKILL)
+                self.proc.wait()
             self._collect()
 
     def _collect(self):
