@@ -14,6 +14,7 @@ packages=(
   libsdl2-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   xvfb xdotool python3 python3-pil imagemagick
+  clang libclang-rt-14-dev valgrind
 )
 
 install_packages() {

@@ -104,8 +104,9 @@ class GameRun:
 
     TITLE = "KelVantis Demo -- by Orvelle"
 
-    def __init__(self, xvfb, game_dir=None, env=None, keep_cfg=False):
+    def __init__(self, xvfb, game_dir=None, env=None, keep_cfg=False, prefix=()):
         self.xvfb = xvfb
+        self.prefix = list(prefix)  # command the game runs under (valgrind, setpriv...)
         self.src_game = game_dir or os.environ["KV_GAME_DIR"]
         self.binary = os.environ["KV_BINARY"]
         self.extra_env = env or {}
@@ -139,7 +140,7 @@ class GameRun:
         env.update(self.extra_env)
         self._out = open(os.path.join(self.workdir, "stdout"), "wb")
         self._err = open(os.path.join(self.workdir, "stderr"), "wb")
-        self.proc = subprocess.Popen([self.binary], cwd=self.game, env=env,
+        self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.game, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
 
     def xdotool(self, *args, check=True):
