@@ -2,6 +2,10 @@
 import random
 import time
 
+# Seconds a press may go unanswered before it is sent again (see hold_until);
+# runs under valgrind, whose frames take seconds, set it higher.
+RETRY_SECONDS = 2.0
+
 # Keys the game binds, with the function keys and the menu keys.
 PLAY_KEYS = ["j", "l", "i", "k", "Left", "Right", "Up", "Down", "c", "x", "z", "F1"]
 
@@ -27,13 +31,13 @@ def hold_until(game, probe, key, test, timeout=10.0):
     With key repeat ignored, freeglut takes a release that arrives with the
     next press of the same key for an auto-repeat and drops both: the key is
     down but the game never saw it. A press not answered within 2 s is
-    therefore released and sent again."""
+    therefore released and sent again (after RETRY_SECONDS)."""
     deadline = time.time() + timeout
     while True:
         game.xdotool("keydown", key, check=False)
         try:
             left = deadline - time.time()
-            if wait_until(probe, test, min(2.0, max(0.0, left))) is not None:
+            if wait_until(probe, test, min(RETRY_SECONDS, max(0.0, left))) is not None:
                 return True
         finally:
             game.xdotool("keyup", key, check=False)
@@ -88,13 +92,14 @@ def random_keys(game, seconds, rng, keys=PLAY_KEYS, gap=(0.02, 0.25)):
 
 
 def exit_from_title(game, timeout=30.0):
-    """Holds Esc on the title screen until the game ends (pressed again every
-    3 s, see hold_until); its exit code, or None when it did not end in time."""
+    """Holds Esc on the title screen until the game ends (pressed again now
+    and then, see hold_until); its exit code, or None when it did not end in
+    time."""
     deadline = time.time() + timeout
     while time.time() < deadline:
         game.xdotool("keydown", "Escape", check=False)
         try:
-            return game.proc.wait(min(3.0, max(0.1, deadline - time.time())))
+            return game.proc.wait(min(RETRY_SECONDS + 1.0, max(0.1, deadline - time.time())))
         except Exception:
             pass
         finally:
