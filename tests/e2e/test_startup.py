@@ -39,6 +39,7 @@ class StartupTest(XvfbTestCase):
             os.remove(g.path("gfx/fonts/glFont.bmp"))
             g.start()
             self.assertEqual(g.wait_exit(), 1)
+            self.assertIn(b"Font load failure; exiting.\n", g.stdout)
 
     def test_missing_time_bonus_picture_is_reported_without_newline_and_game_runs(self):
         with GameRun(self.xvfb) as g:
