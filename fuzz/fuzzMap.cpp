@@ -8,6 +8,7 @@
 #include "fuzzFiles.h"
 #include "graphics/anim.h"
 #include "support/fakeGraphics.h"
+#include "support/fakeWorld.h"
 #include "world/map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -22,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)tilesetWritten;
     writeScratchFile("data/maps/maplvl1.map", data, size);
     resetFakeGraphics();
+    fakeTileColours.clear();
 
     // Built afresh for every input in the same static storage: a TileMap is
     // about 150 KB, and a new heap block each time costs more than the parse.
