@@ -17,6 +17,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool python3 python3-pil imagemagick
   dpkg-dev file desktop-file-utils
+  clang libclang-rt-14-dev valgrind
 )
 
 install_packages() {

@@ -221,6 +221,10 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int)
     for (Channel& ch : channels)
         ch = Channel{};
 
+    // SDL's start-up would otherwise replace the default actions of SIGINT
+    // and SIGTERM with handlers that only queue a quit event, which nothing
+    // in a GLUT program reads: Ctrl+C and kill would leave the game running.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Either failure below means silent mode, reported by the result only:
     // SDL (and ALSA) already say why on stderr.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)

@@ -66,7 +66,7 @@ bool parseBmpHeader(const unsigned char* h, BmpLayout& out)
     if (width < 1 || height == 0 || height == -2147483647 - 1)
         return false;
     const long long rows = height < 0 ? -static_cast<long long>(height) : height;
-    if (static_cast<long long>(width) * rows > maxPicturePixels)
+    if (width > maxPictureSide || rows > maxPictureSide)
         return false;
 
     int entries = 0;
@@ -241,6 +241,36 @@ void bmpToRgba(const BmpImage& image, KeyColour key, unsigned char* rgba)
     }
 }
 
+void decodeJpegInto(jpeg_decompress_struct& cinfo, JpegImage& image)
+{
+    jpeg_read_header(&cinfo, TRUE);
+    // A header may claim up to 65500 x 65500: refuse huge pictures through
+    // the error manager before libjpeg or we allocate for them.
+    if (cinfo.image_width > static_cast<JDIMENSION>(maxPictureSide) ||
+        cinfo.image_height > static_cast<JDIMENSION>(maxPictureSide))
+        ERREXIT1(&cinfo, JERR_IMAGE_TOO_BIG, maxPictureSide);
+    jpeg_start_decompress(&cinfo);
+
+    delete[] image.pixels;
+    image.pixels = nullptr;
+    image.rowBytes = static_cast<int>(cinfo.output_width) * cinfo.output_components;
+    image.width = static_cast<int>(cinfo.output_width);
+    image.height = static_cast<int>(cinfo.output_height);
+    const size_t rowBytes = static_cast<size_t>(image.rowBytes);
+    image.pixels = new unsigned char[rowBytes * cinfo.output_height];
+    // The row pointers come from libjpeg's own pool, which
+    // jpeg_destroy_decompress frees even after an error exit.
+    JSAMPROW* rows = static_cast<JSAMPROW*>((*cinfo.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_height * sizeof(JSAMPROW)));
+    for (JDIMENSION i = 0; i < cinfo.output_height; i++)
+        rows[i] = image.pixels + i * rowBytes;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        jpeg_read_scanlines(&cinfo, rows + cinfo.output_scanline,
+                            cinfo.output_height - cinfo.output_scanline);
+    }
+    jpeg_finish_decompress(&cinfo);
+}
+
 JpegImage* decodeJpegFile(const char* name)
 {
     FILE* file = std::fopen(name, "rb");
@@ -254,31 +284,8 @@ JpegImage* decodeJpegFile(const char* name)
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
-    jpeg_read_header(&cinfo, TRUE);
-    // A header may claim up to 65500 x 65500: refuse huge pictures through
-    // the same error path before libjpeg or we allocate for them.
-    if (static_cast<long long>(cinfo.image_width) * cinfo.image_height > maxPicturePixels) {
-        jerr.msg_code = JERR_IMAGE_TOO_BIG;
-        jerr.msg_parm.i[0] = 16384;
-        jerr.error_exit(reinterpret_cast<j_common_ptr>(&cinfo));
-    }
-    jpeg_start_decompress(&cinfo);
-
     JpegImage* image = new JpegImage();
-    image->rowBytes = static_cast<int>(cinfo.output_width) * cinfo.output_components;
-    image->width = static_cast<int>(cinfo.output_width);
-    image->height = static_cast<int>(cinfo.output_height);
-    const size_t rowBytes = static_cast<size_t>(image->rowBytes);
-    image->pixels = new unsigned char[rowBytes * cinfo.output_height];
-    JSAMPROW* rows = new JSAMPROW[cinfo.output_height];
-    for (JDIMENSION i = 0; i < cinfo.output_height; i++)
-        rows[i] = image->pixels + i * rowBytes;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        jpeg_read_scanlines(&cinfo, rows + cinfo.output_scanline,
-                            cinfo.output_height - cinfo.output_scanline);
-    }
-    delete[] rows;
-    jpeg_finish_decompress(&cinfo);
+    decodeJpegInto(cinfo, *image);
     jpeg_destroy_decompress(&cinfo);
     std::fclose(file);
     return image;

@@ -37,14 +37,21 @@ struct JpegImage {
     JpegImage& operator=(const JpegImage&) = delete;
 };
 
+struct jpeg_decompress_struct; // libjpeg's decompressor
+
 // A colour that becomes transparent when a BMP is turned into a texture.
 struct KeyColour {
     unsigned char r, g, b;
 };
 
-// Largest picture either reader accepts, in pixels (16384 x 16384); bigger
-// headers are refused before anything is allocated.
-constexpr long long maxPicturePixels = 16384LL * 16384LL;
+// Longest side, in pixels, of a picture either reader accepts; a header that
+// announces more is refused before anything is allocated. 4096 is smaller
+// than GL_MAX_TEXTURE_SIZE on every driver the game runs on (16384 on Mesa's
+// llvmpipe), so it is the bound that applies, and it is far above the largest
+// picture the game shows (the 640 x 480 screens). A hostile header can then
+// cost at most about 4096 x 4096 x 4 bytes (64 MB) per buffer instead of the
+// gigabytes a 16384 x 16384 or larger claim would.
+constexpr int maxPictureSide = 4096;
 
 // Reads a BMP file. Returns 0 on success, or 'o' (cannot open), 'b' (not "BM"),
 // 'u' (unsupported layout) or 'f' (read error). Uncompressed 1, 4, 8 and 24 bit
@@ -68,9 +75,15 @@ void bmpToRgba(const BmpImage& image, KeyColour key, unsigned char* rgba);
 // animation and font loaders, with a current GL context.
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height);
 
+// Reads the header and the picture from a decompressor whose error manager
+// and data source are set, into image (its old pixels are released). Errors,
+// a side over maxPictureSide included, go to the error manager's error_exit;
+// image then owns whatever it holds so far and the caller still destroys the
+// decompressor. Called by decodeJpegFile and the JPEG fuzzer.
+void decodeJpegInto(jpeg_decompress_struct& cinfo, JpegImage& image);
 // Decodes a JPEG file through libjpeg; null when the file cannot be opened.
-// Corrupt data or a picture over maxPicturePixels makes libjpeg's error
-// manager print its message on stderr and end the program with status 1.
+// Corrupt data or a side over maxPictureSide makes libjpeg's error manager
+// print its message on stderr and end the program with status 1.
 JpegImage* decodeJpegFile(const char* name);
 // decodeJpegFile, but a file that cannot be opened prints
 // "ERROR opening file <name>" and ends the program with status 1.

@@ -5,6 +5,12 @@
 #include <GL/glu.h>
 #include <new>
 
+// gluBuild2DMipmaps (GLU 9.0.2) scales a picture whose sides are not powers
+// of two and, for some sizes (64 x 20 is one), reads a few bytes past the last
+// row while doing so (seen with valgrind). Every picture handed to it
+// therefore has one spare row of zeros after its last one, so that read stays
+// inside memory the picture owns.
+
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height)
 {
     glGenTextures(1, texId);
@@ -16,8 +22,10 @@ bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* heig
     *height = image.height;
 
     // loadBmp caps the size, so this product fits in size_t.
-    const size_t bytes = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;
-    unsigned char* rgba = new (std::nothrow) unsigned char[bytes];
+    const size_t rowBytes = static_cast<size_t>(image.width) * 4;
+    const size_t bytes = rowBytes * static_cast<size_t>(image.height);
+    // One spare row for gluBuild2DMipmaps, see above.
+    unsigned char* rgba = new (std::nothrow) unsigned char[bytes + rowBytes]();
     if (!rgba)
         return false;
     bmpToRgba(image, bmpKeyColour(name), rgba);
@@ -45,11 +53,18 @@ void loadJpegTexture(unsigned int* texId, const char* name, int* width, int* hei
     // expanded to RGB first so the upload below reads exactly width * 3
     // bytes a row.
     std::vector<unsigned char> expanded;
-    const unsigned char* rgb = image->pixels;
     if (image->rowBytes != image->width * 3) {
         expanded = jpegToRgb(*image);
-        rgb = expanded.data();
+    } else {
+        const size_t bytes = static_cast<size_t>(image->rowBytes) * static_cast<size_t>(image->height);
+        expanded.assign(image->pixels, image->pixels + bytes);
     }
+    // One spare row for gluBuild2DMipmaps, see above.
+    const int pictureWidth = image->width;
+    const int pictureHeight = image->height;
+    expanded.resize(expanded.size() + static_cast<size_t>(pictureWidth) * 3, 0);
+    const unsigned char* rgb = expanded.data();
+    delete image; // the copy above is all the upload needs
 
     glGenTextures(1, texId);
     glBindTexture(GL_TEXTURE_2D, *texId);
@@ -58,9 +73,7 @@ void loadJpegTexture(unsigned int* texId, const char* name, int* width, int* hei
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, pictureWidth, pictureHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-
-    delete image;
 }

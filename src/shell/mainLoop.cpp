@@ -39,8 +39,12 @@ bool initWindow()
     // Must come after the window exists: freeglut aborts otherwise.
     glutIgnoreKeyRepeat(1);
 
-    if (loadFont() == 0)
+    if (loadFont() == 0) {
+        // Without a font nothing can be shown; say why the game ends instead
+        // of leaving the player with a bare exit code 1.
+        printf("Font load failure; exiting.\n");
         return false;
+    }
     buildFont();
 
     glShadeModel(GL_SMOOTH);

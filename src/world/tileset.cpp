@@ -49,6 +49,12 @@ bool TileMap::loadTileset(const char* path)
             // Keys outside 1..100 have no table entry and are ignored.
             if (n < 1 || n > tileNumbers)
                 continue;
+            // A number defined again replaces its pictures. The earlier ones
+            // used to stay allocated, never drawn, until the game ended; no
+            // cell points at them yet (the rows are read after the tileset),
+            // so they are freed here.
+            delete getBaseTile(n - 1);
+            delete getAccentTile(n - 1);
             SpriteAnim* base = new SpriteAnim;
             setBaseTile(base, n - 1);
             SpriteAnim* accent = new SpriteAnim;

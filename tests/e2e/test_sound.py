@@ -9,7 +9,7 @@ import tempfile
 import time
 import unittest
 
-from kvharness import GameRun, XvfbTestCase
+from kvharness import GameRun, XvfbTestCase, key_to_exit
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "data", "delay2.ogg"))
@@ -88,8 +88,7 @@ class SoundRun:
     def quit(self):
         """Esc from play to the title, Esc again to leave; returns the exit code."""
         self.run.hold("Escape")
-        self.run.hold("Escape")
-        return self.run.wait_exit()
+        return key_to_exit(self.run, "Escape")
 
     def pcm(self):
         return read_pcm(self.out)
@@ -103,8 +102,7 @@ class SoundTest(XvfbTestCase):
             before = s.wait(0.5)
             s.run.hold("Down")
             after = s.wait(0.6)
-            s.run.hold("Escape")
-            self.assertEqual(s.run.wait_exit(), 0)
+            self.assertEqual(key_to_exit(s.run, "Escape"), 0)
             pcm = s.pcm()
         # Half a second of title screen at least, and not a single non-zero value.
         self.assertGreater(before, RATE // 4)
@@ -175,8 +173,7 @@ class SoundTest(XvfbTestCase):
             back = s.wait(0.3)
             s.run.hold("Down")
             moved_again = s.wait(0.6)
-            s.run.hold("Escape")
-            self.assertEqual(s.run.wait_exit(), 0)
+            self.assertEqual(key_to_exit(s.run, "Escape"), 0)
             pcm = s.pcm()
         first = peak(pcm, before, moved)
         second = peak(pcm, back, moved_again)

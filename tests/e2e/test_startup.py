@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from kvharness import GameRun, XvfbTestCase
+from kvharness import GameRun, XvfbTestCase, key_to_exit
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "gfx", "fonts", "glFont.bmp"))
@@ -20,8 +20,7 @@ class StartupTest(XvfbTestCase):
             self.assertEqual((geo["WIDTH"], geo["HEIGHT"]), ("640", "480"))
             name = g.xdotool("getwindowname", g.window).strip()
             self.assertEqual(name, "KelVantis Demo -- by Orvelle")
-            g.hold("Escape")
-            self.assertEqual(g.wait_exit(), 0)
+            self.assertEqual(key_to_exit(g, "Escape"), 0)
             self.assertTrue(g.stdout.startswith(b"ERROR opening file kv.cfg\n\n"), g.stdout[:200])
             # Loading the settings never writes them.
             self.assertFalse(os.path.exists(g.path("kv.cfg")))
@@ -32,8 +31,7 @@ class StartupTest(XvfbTestCase):
                 f.write(b"FULLSCREEN=0\r\nMUSIC=3\r\nSFX=4\r\nSWAPP1=0")
             g.start()
             g.wait_window()
-            g.hold("Escape")
-            self.assertEqual(g.wait_exit(), 0)
+            self.assertEqual(key_to_exit(g, "Escape"), 0)
             self.assertNotIn(b"ERROR opening file kv.cfg", g.stdout)
 
     def test_missing_font_exits_with_code_one(self):
@@ -41,14 +39,14 @@ class StartupTest(XvfbTestCase):
             os.remove(g.path("gfx/fonts/glFont.bmp"))
             g.start()
             self.assertEqual(g.wait_exit(), 1)
+            self.assertIn(b"Font load failure; exiting.\n", g.stdout)
 
     def test_missing_time_bonus_picture_is_reported_without_newline_and_game_runs(self):
         with GameRun(self.xvfb) as g:
             os.remove(g.path("gfx/timebonus.bmp"))
             g.start()
             g.wait_window()
-            g.hold("Escape")
-            self.assertEqual(g.wait_exit(), 0)
+            self.assertEqual(key_to_exit(g, "Escape"), 0)
             out = g.stdout
             self.assertIn(b"Problem loading timebonus.bmp", out)
             after = out.split(b"Problem loading timebonus.bmp", 1)[1]

@@ -4,7 +4,7 @@ and JPEG pictures that cannot be used."""
 import os
 import unittest
 
-from kvharness import GameRun, XvfbTestCase
+from kvharness import GameRun, XvfbTestCase, key_to_exit, sync_frames
 
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 HAVE_GAME = os.path.exists(os.path.join(GAME_DIR, "gfx", "bg.jpg"))
@@ -21,12 +21,14 @@ class StartupMoreTest(XvfbTestCase):
             f.write(cfg)
         g.start()
         g.wait_window()
+        # Drawn frames prove the main loop has run, and with it the requests
+        # that start-up queued for the window (full screen, position).
+        sync_frames(g, 2)
         geo = g.window_geometry()
         return tuple(int(geo[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def quit(self, g):
-        g.hold("Escape")
-        self.assertEqual(g.wait_exit(), 0)
+        self.assertEqual(key_to_exit(g, "Escape"), 0)
 
     def test_window_opens_at_100_100(self):
         with GameRun(self.xvfb) as g:

@@ -105,7 +105,7 @@ class StateTest(unittest.TestCase):
             # ticks) before 9.35 s have passed; shots until then are safe.
             while True:
                 shot = self.take_shot(g)
-                if time.time() - played > 7.0 or white_box(shot, (0, 240, 640, 440)):
+                if time.time() - played > 9.0 or white_box(shot, (0, 240, 640, 440)):
                     break
             # Six lines in the small set at x = 21, y = 255, 285, ..., 405, in
             # white over the darkening picture; nothing white above them.

@@ -244,15 +244,28 @@ TEST(BmpDecode, HostileHeadersAreRefused)
         EXPECT_EQ(image.pixels, nullptr) << c.what;
     }
 
-    // Just past the limit, and both sides large enough to overflow 32 bits.
-    std::string big = makeBmp(16384, 16385, 24, "", "");
+    // A bare 54-byte header at the size bound is still a picture (black, its
+    // data missing); one pixel more on either side, a claim that used to cost
+    // a gigabyte, and sides whose product overflows 32 bits are refused
+    // before anything is allocated.
+    std::string big = makeBmp(maxPictureSide, maxPictureSide, 24, "", "");
     writeFile("big.bmp", big);
     BmpImage image;
-    EXPECT_EQ(loadBmp("big.bmp", image), 'u');
-    putLe32(big, 18, 65536);
-    putLe32(big, 22, 65536);
-    writeFile("big.bmp", big);
-    EXPECT_EQ(loadBmp("big.bmp", image), 'u');
+    ASSERT_EQ(loadBmp("big.bmp", image), 0);
+    EXPECT_EQ(image.width, maxPictureSide);
+    EXPECT_EQ(image.height, maxPictureSide);
+    EXPECT_EQ(pixelAt(image, maxPictureSide - 1, maxPictureSide - 1), rgb(0, 0, 0));
+    const struct {
+        int width, height;
+    } tooBig[] = {{maxPictureSide + 1, 1}, {1, maxPictureSide + 1}, {1, -(maxPictureSide + 1)},
+                  {16384, 16384}, {65536, 65536}};
+    for (const auto& size : tooBig) {
+        putLe32(big, 18, static_cast<unsigned int>(size.width));
+        putLe32(big, 22, static_cast<unsigned int>(size.height));
+        writeFile("big.bmp", big);
+        EXPECT_EQ(loadBmp("big.bmp", image), 'u') << size.width << " x " << size.height;
+        EXPECT_EQ(image.pixels, nullptr);
+    }
 
     // Pixel-data offset far past the end of the file: all black, code 0.
     std::string far = base;
@@ -290,7 +303,8 @@ TEST(BmpDecode, RandomlyDamagedHeadersNeverMisbehave)
         if (code == 0) {
             ASSERT_GT(image.width, 0);
             ASSERT_GT(image.height, 0);
-            ASSERT_LE(static_cast<long long>(image.width) * image.height, maxPicturePixels);
+            ASSERT_LE(image.width, maxPictureSide);
+            ASSERT_LE(image.height, maxPictureSide);
             ASSERT_NE(image.pixels, nullptr);
         } else {
             ASSERT_EQ(image.pixels, nullptr);

@@ -133,17 +133,35 @@ TEST(JpegDecode, CorruptOrHugeFilesEndTheProgramThroughLibjpeg)
     if (!havePillow())
         GTEST_SKIP() << "Pillow is not installed for /usr/bin/python3";
     writePillowJpegs();
-    // Patch the frame header to claim 40000 x 40000.
-    std::string data = readFile("noise.jpg");
-    const size_t sof = data.find("\xff\xc0");
+    // Patch the frame header's height and width: past the size bound on
+    // either side the file is refused through libjpeg's own message, before
+    // a byte is allocated for the picture; at the bound a small file still
+    // decodes (grey where its data is missing).
+    const std::string noise = readFile("noise.jpg");
+    const size_t sof = noise.find("\xff\xc0");
     ASSERT_NE(sof, std::string::npos);
-    data[sof + 5] = static_cast<char>(40000 >> 8);
-    data[sof + 6] = static_cast<char>(40000 & 255);
-    data[sof + 7] = static_cast<char>(40000 >> 8);
-    data[sof + 8] = static_cast<char>(40000 & 255);
-    writeFile("huge.jpg", data);
-    EXPECT_EXIT(decodeJpegFile("huge.jpg"), testing::ExitedWithCode(1),
-                "Maximum supported image dimension is 16384 pixels");
+    auto claiming = [&](int height, int width) {
+        std::string data = noise;
+        data[sof + 5] = static_cast<char>(height >> 8);
+        data[sof + 6] = static_cast<char>(height & 255);
+        data[sof + 7] = static_cast<char>(width >> 8);
+        data[sof + 8] = static_cast<char>(width & 255);
+        return data;
+    };
+    const int over = maxPictureSide + 1;
+    const int tooBig[][2] = {{over, 64}, {64, over}, {40000, 40000}};
+    for (const auto& size : tooBig) {
+        writeFile("huge.jpg", claiming(size[0], size[1]));
+        EXPECT_EXIT(decodeJpegFile("huge.jpg"), testing::ExitedWithCode(1),
+                    "Maximum supported image dimension is 4096 pixels")
+            << size[0] << " x " << size[1];
+    }
+    writeFile("edge.jpg", claiming(maxPictureSide, maxPictureSide));
+    JpegImage* edge = decodeJpegFile("edge.jpg");
+    ASSERT_NE(edge, nullptr);
+    EXPECT_EQ(edge->width, maxPictureSide);
+    EXPECT_EQ(edge->height, maxPictureSide);
+    delete edge;
 
     // Cut inside the entropy-coded data: libjpeg warns, fills in grey and
     // still returns the whole picture.

@@ -13,6 +13,34 @@ import time
 import unittest
 
 
+SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+# Mesa's software driver, preloaded in sanitizer runs (see sanitizer_env).
+DRI_DRIVER = "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"
+_sanitized = {}
+
+
+def sanitized(binary):
+    """True when the binary is an AddressSanitizer build."""
+    if binary not in _sanitized:
+        with open(binary, "rb") as f:
+            _sanitized[binary] = b"libasan.so" in f.read()
+    return _sanitized[binary]
+
+
+def sanitizer_env():
+    """Environment for a run of a sanitizer build: every report ends the run
+    with a non-zero code, and leaks are checked at exit except those of the
+    libraries listed in lsan.supp. Mesa unloads its driver before the leak
+    check runs, which leaves the driver's blocks without a name to suppress
+    them by; preloading it keeps it mapped until the end."""
+    env = {"ASAN_OPTIONS": "detect_leaks=1:abort_on_error=0:verify_asan_link_order=0",
+           "UBSAN_OPTIONS": "print_stacktrace=1:halt_on_error=1",
+           "LSAN_OPTIONS": "print_suppressions=0:suppressions=" + SUPPRESSIONS}
+    if os.path.exists(DRI_DRIVER):
+        env["LD_PRELOAD"] = DRI_DRIVER
+    return env
+
+
 class Xvfb:
     """A private X server on a display number it picks itself (-displayfd)."""
 
@@ -76,8 +104,9 @@ class GameRun:
 
     TITLE = "KelVantis Demo -- by Orvelle"
 
-    def __init__(self, xvfb, game_dir=None, env=None, keep_cfg=False):
+    def __init__(self, xvfb, game_dir=None, env=None, keep_cfg=False, prefix=()):
         self.xvfb = xvfb
+        self.prefix = list(prefix)  # command the game runs under (valgrind, setpriv...)
         self.src_game = game_dir or os.environ["KV_GAME_DIR"]
         self.binary = os.environ["KV_BINARY"]
         self.extra_env = env or {}
@@ -107,14 +136,12 @@ class GameRun:
         env = dict(os.environ)
         env["DISPLAY"] = self.xvfb.display
         env.setdefault("SDL_AUDIODRIVER", "dummy")
-        # In sanitizer builds the GL driver and D-Bus leave allocations that
-        # LeakSanitizer cannot attribute; the game's own code is leak-checked
-        # by the unit tests instead.
-        env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        if sanitized(self.binary):
+            env.update(sanitizer_env())
         env.update(self.extra_env)
         self._out = open(os.path.join(self.workdir, "stdout"), "wb")
         self._err = open(os.path.join(self.workdir, "stderr"), "wb")
-        self.proc = subprocess.Popen(argv or [self.binary], cwd=cwd or self.game, env=env,
+        self.proc = subprocess.Popen(argv or self.prefix + [self.binary], cwd=cwd or self.game, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
 
     def xdotool(self, *args, check=True):
@@ -164,9 +191,15 @@ class GameRun:
         return self.returncode
 
     def kill(self):
+        """Stops a game that is still running with SIGTERM, as a user's kill
+        would; SIGKILL only if that has not ended it within 5 s."""
         if self.proc and self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGKILL)
-            self.proc.wait()
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.send_signal(signal.SIGKILL)
+                self.proc.wait()
             self._collect()
 
     def _collect(self):

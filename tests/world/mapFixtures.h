@@ -27,8 +27,8 @@ inline TileMap* newMap()
     return map;
 }
 
-// Redefining a tile number strands its earlier pictures, as designed; this
-// keeps the leak checker from reporting those on purpose leaks.
+// Pictures a test leaves allocated on purpose; keeps the leak checker from
+// reporting them.
 struct IgnoreStrandedPictures {
     IgnoreStrandedPictures() {} // user-provided, so an unused guard draws no warning
 #ifdef KV_HAVE_LSAN

@@ -156,7 +156,6 @@ TEST(Tileset, TileDefinedTwiceUsesTheLaterDefinition)
 {
     const bool realPictures = pictureLoadingWorks(); // before the load: the probe clears the records
     ScopedTempDir dir;
-    IgnoreStrandedPictures ignore;
     // Only the first definition's picture exists, so a loaded picture would
     // give away the earlier definition.
     writeFile("gfx/tiles/first.bmp", solidBmp(32, 32, 200, 0, 0));

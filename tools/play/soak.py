@@ -1,0 +1,235 @@
+#!/usr/bin/python3
+"""Soak: plays the game for a set time with random keys and checks it never
+breaks.
+
+The game (by default the sanitizer build) runs in a fresh copy of its folder
+under a private X server. From the title the soak goes into play, mostly by
+"DEBUG BYPASS", sometimes by "Play" (the story, skipped with Enter), then
+presses and releases random bound keys, F1 and F2 for a while; now and then
+it goes back to the title (a menu trip), sometimes through the options
+screen, whose "Return" saves the settings. Deaths, respawns and game overs
+happen as the play brings them; after a game over the game returns to the
+title by itself and the soak starts again.
+
+What happened is read from the game's own variables while it runs
+(kvprobe): ticks from the game clock, deaths as entries into the dying
+state, game overs as entries into the game-over state, character switches.
+At the end the soak leaves with Esc, Esc and expects exit code 0.
+
+A finding is: the game ending by itself, a crash, a sanitizer report, the
+clock standing still for 15 s (a hang), or memory growing past --max-mb.
+
+    tools/play/soak.py --seconds 600
+    tools/play/soak.py --seconds 60 --seed 7     (what CI runs, seed varies)
+"""
+import argparse
+import os
+import random
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+
+from kvharness import GameRun, Xvfb  # noqa: E402
+from kvprobe import Probe, peak_rss_kb, sanitizer_report, symbol_offsets  # noqa: E402
+from kvdrive import (PLAY_KEYS, back_to_title, enter_debug_play, exit_from_title,  # noqa: E402
+                     hold_until, random_keys, wait_until)
+
+CLOCK_STEP = 11.7647  # ms of game time per tick outside debug runs
+
+
+class Watch(threading.Thread):
+    """Polls the game's variables and counts what happened."""
+
+    def __init__(self, pid, binary, offsets):
+        super().__init__(daemon=True)
+        self.probe = Probe(pid, binary, offsets)
+        self.stop = False
+        self.ticks = 0.0
+        self.play_ticks = 0.0
+        self.deaths = 0
+        self.game_overs = 0
+        self.switches = 0
+        self.lowest_stock = None
+        self.states_seen = set()
+        self.last_advance = time.time()
+        self.stalled = 0.0  # longest time the clock stood still, in s
+
+    def run(self):
+        last = None
+        while not self.stop:
+            v = self.probe.read()
+            if v is None:
+                break
+            now = time.time()
+            if last is not None:
+                delta = v["curTime"] - last["curTime"]
+                if delta > 0:
+                    ticks = delta if v["debugMode"] else delta / CLOCK_STEP
+                    self.ticks += ticks
+                    if last["GameState"] in (3, 4):
+                        self.play_ticks += ticks
+                    self.last_advance = now
+                self.stalled = max(self.stalled, now - self.last_advance)
+                if v["GameState"] == 4 and last["GameState"] != 4:
+                    self.deaths += 1
+                if v["GameState"] == 5 and last["GameState"] != 5:
+                    self.game_overs += 1
+                if v["altActive"] != last["altActive"]:
+                    self.switches += 1
+            if v["GameState"] in (3, 4):
+                self.lowest_stock = v["stock"] if self.lowest_stock is None else min(self.lowest_stock, v["stock"])
+            self.states_seen.add(v["GameState"])
+            last = v
+            time.sleep(0.01)
+        self.probe.close()
+
+
+def into_play(game, probe, rng, trips):
+    """From the title into play; "Play" one time in five, else "DEBUG BYPASS"."""
+    if rng.random() < 0.2:
+        if wait_until(probe, lambda v: v["GameState"] == 0, 10.0) is None:
+            return False
+        while probe.read() and probe.read()["menuItem"] != 0:
+            item = probe.read()["menuItem"]
+            hold_until(game, probe, "Up", lambda v, item=item: v["menuItem"] != item, 5.0)
+        hold_until(game, probe, "Return", lambda v: v["GameState"] in (1, 3), 10.0)
+        # The story (first time only) is skipped with Enter.
+        hold_until(game, probe, "Return", lambda v: v["GameState"] == 3, 15.0)
+        trips["play"] += 1
+        return wait_until(probe, lambda v: v["GameState"] == 3, 1.0) is not None
+    trips["debug bypass"] += 1
+    return enter_debug_play(game, probe)
+
+
+def options_trip(game, probe, rng, trips):
+    """On the title: "Options", one volume edit, "Return" (saves kv.cfg)."""
+    for _ in range(6):
+        v = probe.read()
+        if v is None or v["menuItem"] == 2:
+            break
+        item = v["menuItem"]
+        hold_until(game, probe, "Down", lambda v, item=item: v["menuItem"] != item, 5.0)
+    hold_until(game, probe, "Return", lambda v: v["menuItem"] == 5, 5.0)
+    hold_until(game, probe, "Down", lambda v: v["menuItem"] == 6, 5.0)  # music volume
+    game.xdotool("keydown", "Return", check=False)
+    time.sleep(0.15)
+    game.xdotool("keyup", "Return", check=False)
+    for _ in range(rng.randint(1, 4)):
+        key = rng.choice(["Left", "Right"])
+        game.xdotool("keydown", key, check=False)
+        time.sleep(0.12)
+        game.xdotool("keyup", key, check=False)
+    game.xdotool("keydown", "Return", check=False)
+    time.sleep(0.15)
+    game.xdotool("keyup", "Return", check=False)
+    hold_until(game, probe, "Up", lambda v: v["menuItem"] in (5, 10), 5.0)
+    for _ in range(6):
+        v = probe.read()
+        if v is None or v["menuItem"] == 10:
+            break
+        item = v["menuItem"]
+        hold_until(game, probe, "Up", lambda v, item=item: v["menuItem"] != item, 5.0)
+    hold_until(game, probe, "Return", lambda v: v["menuItem"] == 0, 5.0)
+    trips["options"] += 1
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=os.path.join(ROOT, "build-asan"),
+                        help="build folder with kelvantis and game/ (default build-asan)")
+    parser.add_argument("--seconds", type=float, default=600.0)
+    parser.add_argument("--seed", type=int, default=None)
+    parser.add_argument("--max-mb", type=int, default=1500, help="peak memory that counts as a finding")
+    args = parser.parse_args()
+
+    binary = os.path.join(args.build, "kelvantis")
+    os.environ["KV_BINARY"] = binary
+    os.environ["KV_GAME_DIR"] = os.path.join(args.build, "game")
+    offsets = symbol_offsets(binary)
+    seed = args.seed if args.seed is not None else int(time.time())
+    rng = random.Random(seed)
+    print("soak: %.0f s on %s, seed %d" % (args.seconds, binary, seed), flush=True)
+
+    findings = []
+    trips = {"debug bypass": 0, "play": 0, "options": 0, "title": 0}
+    started = time.time()
+    with Xvfb() as xvfb, GameRun(xvfb) as game:
+        game.start()
+        game.wait_window(timeout=60)
+        watch = Watch(game.proc.pid, binary, offsets)
+        watch.start()
+        probe = Probe(game.proc.pid, binary, offsets)
+        end = started + args.seconds
+        peak = 0
+        while time.time() < end and game.proc.poll() is None:
+            state = probe.read()
+            if state is None:
+                break
+            if state["GameState"] == 0:
+                if rng.random() < 0.15:
+                    options_trip(game, probe, rng, trips)
+                if not into_play(game, probe, rng, trips) and game.proc.poll() is None:
+                    if wait_until(probe, lambda v: v["GameState"] != 0, 1.0) is None:
+                        continue  # try again from the title
+            elif state["GameState"] in (3, 4):
+                keys = PLAY_KEYS + ["F2", "Return"]
+                random_keys(game, min(rng.uniform(3, 25), max(0.0, end - time.time())), rng, keys)
+                if rng.random() < 0.3 and time.time() < end:
+                    back_to_title(game, probe)
+                    trips["title"] += 1
+            else:
+                # Story or game-over screen: the game moves on by itself
+                # (Enter skips the story).
+                if state["GameState"] == 1:
+                    hold_until(game, probe, "Return", lambda v: v["GameState"] != 1, 5.0)
+                time.sleep(0.2)
+            peak = max(peak, peak_rss_kb(game.proc.pid) or 0)
+            if time.time() - watch.last_advance > 15:
+                findings.append("hang: the game clock stood still for 15 s")
+                break
+
+        code = None
+        if game.proc.poll() is None and not findings:
+            back_to_title(game, probe)
+            # A game over may be on screen; it returns to the title by itself.
+            wait_until(probe, lambda v: v["GameState"] == 0, 10.0)
+            code = exit_from_title(game)
+            if code is None:
+                findings.append("hang: Esc, Esc did not end the game")
+        elif game.proc.poll() is not None:
+            code = game.proc.returncode
+            findings.append("the game ended by itself with code %d" % code)
+        watch.stop = True
+        watch.join(2)
+        probe.close()
+        game.kill()
+        game.wait_exit() if game.proc.poll() is None else game._collect()
+        report = sanitizer_report(game.stderr)
+        if report:
+            findings.append("sanitizer: " + report)
+        if code not in (None, 0) and not any("ended by itself" in f for f in findings):
+            findings.append("exit code %d after Esc, Esc" % code)
+        if peak / 1024 > args.max_mb:
+            findings.append("peak memory %d MB" % (peak / 1024))
+
+    print("soak: %.0f s, %.0f ticks (%.0f in play), deaths %d, game overs %d, switches %d, "
+          "lowest stock %s, menu trips %s, longest clock stall %.1f s, peak memory %d MB, "
+          "exit code %s, %d findings" % (
+              time.time() - started, watch.ticks, watch.play_ticks, watch.deaths, watch.game_overs,
+              watch.switches, watch.lowest_stock,
+              ", ".join("%s %d" % kv for kv in trips.items()), watch.stalled, peak / 1024, code,
+              len(findings)))
+    for f in findings:
+        print("FINDING " + f)
+    if findings:
+        print(game.stderr[-3000:].decode(errors="replace"))
+    return 1 if findings else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
