@@ -41,9 +41,11 @@ struct Viewport {
 // Viewport for a window of width x height pixels (0 counts as 1). Called by onReshape.
 Viewport computeViewport(int width, int height);
 
-// Idle half of the handshake: runs updateFrame unless an update is waiting to be drawn.
+// Idle half of the handshake: runs updateFrame unless an update is waiting to
+// be drawn, then removes the idle callback until the next display.
 void idleStep();
-// Display half of the handshake: runs drawFrame when an update is pending, then clears the flag.
+// Display half of the handshake: runs drawFrame when an update is pending,
+// clears the flag and registers the idle callback for the next update.
 void displayStep();
 
 // ---- Platform side (GLUT) ---------------------------------------------------
@@ -56,6 +58,9 @@ void loadSharedTextures();
 // shared pictures, level (ends the process on failure), particles, enemies,
 // bullets. Called once by main (and by the frame timing bench).
 void loadGameData();
+// Registers onIdle as GLUT's idle callback (true) or removes it (false).
+// Called by idleStep and displayStep.
+void setIdleCallback(bool wanted);
 void onReshape(int width, int height);
 void onIdle();
 void onDisplay();
