@@ -26,8 +26,18 @@ constexpr float targetAspect = 1.3333334f;
 // that actors and animation cursors store.
 int clockStamp();
 // v truncated toward zero and held inside the int range (NaN gives 0), for
-// positions and times computed in floating point.
-int truncateToInt(double v);
+// positions and times computed in floating point. Inline: the bullets call it
+// for every slot every tick.
+inline int truncateToInt(double v)
+{
+    if (v != v)
+        return 0;
+    if (v >= 2147483647.0)
+        return 2147483647;
+    if (v <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(v);
+}
 
 // Advances curTime by one tick (1.0 in debug runs) and records lastTime.
 // Returns the delay in real ms before the next tick (11, or 1 in debug runs).

@@ -27,17 +27,6 @@ int clockStamp()
     return static_cast<int>(curTime);
 }
 
-int truncateToInt(double v)
-{
-    if (v != v)
-        return 0;
-    if (v >= 2147483647.0)
-        return INT_MAX;
-    if (v <= -2147483648.0)
-        return INT_MIN;
-    return static_cast<int>(v);
-}
-
 int advanceClock()
 {
     lastTime = curTime;
