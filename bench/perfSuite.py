@@ -142,8 +142,8 @@ def main():
 
         print("\n== CPU: share of one core over %.0f s each" % seconds)
         title_cpu, play_cpu = measure_cpu(xvfb, seconds)
-        # The CPU time the bench measured per frame (update, draw, swap), at
-        # one frame per tick.
+        # The CPU time kvframetiming measured per frame (update, draw, swap)
+        # at the game's pace, at one frame per tick.
         title_needed = number(r"title menu:.*CPU ([\d.]+) ms a frame", report) * TICKS_PER_SECOND / 10.0
         needed = number(r"playing:.*CPU ([\d.]+) ms a frame", report) * TICKS_PER_SECOND / 10.0
         print("title screen: %.1f %%, of which sound %.1f %% (its frames alone at %.1f ticks/s: %.1f %%)"

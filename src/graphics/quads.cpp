@@ -20,6 +20,8 @@ std::vector<QuadListShape> quadLists;
 
 void noteQuadList(unsigned int list, int w, int h, float tTop)
 {
+    if (list == 0) // no list was made: calling it draws nothing
+        return;
     if (list >= quadLists.size())
         quadLists.resize(list + 1);
     quadLists[list] = QuadListShape{true, w, h, tTop};
