@@ -32,8 +32,10 @@ void recordListPicture(const Texture* texture, int x, int y, const QuadListShape
 void recordPictureState(const Texture* texture, int x, int y);
 // drawTextureBlended: the list picture added with strength alpha (0..1).
 void recordAddedListPicture(const Texture* texture, int x, int y, const QuadListShape& shape, float alpha);
-// drawTextureRotated.
-void recordRotatedPicture(const Texture* texture, int x, int y, float angle);
+// drawTextureRotated. False when the picture must be drawn at once instead
+// (between interruptBatch and resumeBatch): a picture reaching the edge of
+// the view in a batch kept in call order.
+bool recordRotatedPicture(const Texture* texture, int x, int y, float angle);
 // drawParticleDot, with the dot picture texId (0 when it did not load).
 void recordDot(float x, float y, float red, float life, unsigned int texId);
 // drawHitBoxOutline.
@@ -43,3 +45,7 @@ void recordOutline(int x, int y, int width, int height);
 void recordQuad(const GlMatrix& modelView, const float (*corners)[4], unsigned int texId);
 // The model-view matrix the single draws would have left (the text's pen).
 void recordMatrix(const GlMatrix& modelView);
+
+// drawTextureRotated's own GL drawing, outside any batch. Defined in
+// quads.cpp; the recorder draws pictures that go on their own with it.
+void drawRotatedPictureAlone(const Texture* texture, int x, int y, float angle);

@@ -68,9 +68,6 @@ public:
         return cells[column][row].kind == 1;
     }
 
-    // True when no tile picture is bigger than its cell, so that no two
-    // cells' pictures overlap. Called by drawTileMap.
-    bool picturesFitCells() const;
     // Draws the 21 columns under the view: base pictures darkened by shade
     // (0..255), accent pictures added as light below full shade. Called once
     // per frame by the playing and dying screens, after the background, with

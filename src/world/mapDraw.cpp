@@ -30,16 +30,12 @@ bool fitsCell(const SpriteAnim* anim)
     return true;
 }
 
-} // namespace
-
-bool TileMap::picturesFitCells() const
+bool cursorFitsCell(AnimCursor* cursor)
 {
-    for (int i = 0; i < tileNumbers; i++) {
-        if (!fitsCell(baseTiles[i]) || !fitsCell(accentTiles[i]))
-            return false;
-    }
-    return true;
+    return cursor == nullptr || fitsCell(cursor->getAnim());
 }
+
+} // namespace
 
 void TileMap::drawTileMap(int scrollX, int shade)
 {
@@ -55,7 +51,12 @@ void TileMap::drawTileMap(int scrollX, int shade)
     // Pictures that stay inside their cells never overlap another cell's,
     // so the tiles can go by picture: every base, then every accent (which
     // keeps each accent above its own base). A bigger picture keeps the order.
-    beginDrawBatch(picturesFitCells() ? DrawOrder::byState : DrawOrder::asCalled);
+    bool fit = true;
+    for (int c = std::max(first, 0); c <= first + visibleColumns - 1 && c < columns; c++) {
+        for (int r = 0; r < rows; r++)
+            fit = fit && cursorFitsCell(cells[c][r].baseCursor) && cursorFitsCell(cells[c][r].accentCursor);
+    }
+    beginDrawBatch(fit ? DrawOrder::byState : DrawOrder::asCalled);
     for (int c = first; c <= first + visibleColumns - 1; c++) {
         // Columns beyond the map (the 21st at the right end) hold nothing;
         // a negative scroll would put some before it.

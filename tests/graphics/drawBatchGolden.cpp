@@ -27,6 +27,7 @@
 #include "actors/enemies.h"
 #include "actors/player.h"
 #include "graphics/anim.h"
+#include "graphics/imageTestHelpers.h"
 #include "graphics/drawBatch.h"
 #include "graphics/image.h"
 #include "graphics/quads.h"
@@ -36,6 +37,7 @@
 #include "shell/settings.h"
 #include "shell/states.h"
 #include "support/busyScene.h"
+#include "support/testUtil.h"
 #include "world/map.h"
 
 namespace {
@@ -292,6 +294,54 @@ TEST_F(GoldenDraw, BulletsAtEveryAngleMatchExactly)
     }
 }
 
+// Bullets apart across an edge of the view, from just inside to half
+// outside it, where the GL clips them.
+TEST_F(GoldenDraw, BulletsOnTheEdgesOfTheViewMatchExactly)
+{
+    scrollX = 0;
+    for (int round = 0; round < 200; round++) {
+        const int edge = round % 4; // top, bottom, left, right
+        const int count = edge < 2 ? 20 : 14;
+        fillPoolInView(0, 300u + static_cast<unsigned int>(round), true);
+        for (int i = 0; i < bulletSlots; i++)
+            bullets[i].active = i < count;
+        for (int i = 0; i < count; i++) {
+            Bullet& b = bullets[i];
+            const double along = 40 + i * 28 + round % 5;
+            const double across = (round / 4) % 7 - 3 + (i % 5) * 0.25;
+            b.x = edge < 2 ? along : (edge == 2 ? across : 640 + across - 8);
+            b.y = edge < 2 ? (edge == 0 ? across : 480 + across) : along;
+            b.angle = -360 + (round * 37 + i * 11) % 720;
+        }
+        const Frames f = drawSceneBothWays([] { drawBullets(); });
+        const Difference d = compare(f);
+        EXPECT_EQ(d.pixels, 0) << "round " << round << ": first at (" << d.firstX << ", " << d.firstY << ")";
+    }
+}
+
+// The aura's and the explosion's dots spread around the second character
+// standing at each edge and corner of the view, many of them half outside.
+TEST_F(GoldenDraw, DotsAcrossTheEdgesOfTheViewMatchExactly)
+{
+    const int spots[8][2] = {{0, 240}, {636, 240}, {320, 0}, {320, 476}, {0, 0}, {636, 476}, {2, 470}, {630, 3}};
+    std::srand(17);
+    for (int round = 0; round < 32; round++) {
+        altCursor->setPos(spots[round % 8][0] - altDrawOffset - altSize / 2,
+                          spots[round % 8][1] - altDrawOffset - altSize / 2);
+        for (Particle& p : particles) {
+            p.offsetX = static_cast<float>(std::rand() % 8000) / 100.0f - 40.0f;
+            p.offsetY = static_cast<float>(std::rand() % 8000) / 100.0f - 40.0f;
+            p.life = static_cast<float>(std::rand() % 1000) / 1000.0f;
+            p.red = static_cast<float>(std::rand() % 1000) / 1000.0f;
+        }
+        const bool explosion = round % 2 == 1;
+        const Frames f = drawSceneBothWays([&] { drawParticles(explosion); });
+        const Difference d = compare(f);
+        EXPECT_EQ(d.pixels, 0) << "round " << round << ": first at (" << d.firstX << ", " << d.firstY << ")";
+        EXPECT_GT(distinctColours(f.batched), 1);
+    }
+}
+
 // Shades the game never reaches (1: accents only just added; 0: no bases,
 // accents drawn plain), the tiles alone.
 TEST_F(GoldenDraw, TilesAtTheFaintestShadesMatchExactly)
@@ -305,6 +355,52 @@ TEST_F(GoldenDraw, TilesAtTheFaintestShadesMatchExactly)
         const Difference d = compare(f);
         EXPECT_EQ(d.pixels, 0) << "shade " << shade << ": first at (" << d.firstX << ", " << d.firstY << ")";
     }
+}
+
+// A tile picture bigger than its cell overlaps the cells right of and below
+// it, so the tiles keep their order: a 64 x 64 picture, striped so that every
+// pixel of it shows, on every fourth cell of the right half of the view.
+TEST_F(GoldenDraw, TilesBiggerThanTheirCellsMatchExactly)
+{
+    const int scroll = busiestScroll();
+    std::string rows;
+    for (int y = 0; y < 64; y++)
+        for (int x = 0; x < 64; x++)
+            rows += std::string{static_cast<char>(x * 5), static_cast<char>(y * 5), static_cast<char>(200)};
+    char folder[] = "/tmp/kvgolden-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/big.bmp";
+    writeFile(file, makeBmp(64, 64, 24, "", rows));
+    SpriteAnim big;
+    ASSERT_EQ(big.loadSingle(file.c_str()), 0);
+    std::remove(file.c_str());
+    rmdir(folder);
+    SpriteAnim* tall = &big;
+    std::vector<std::pair<AnimCursor*, SpriteAnim*>> changed;
+    int n = 0;
+    // In the right half of the view, where every other picture has shown
+    // already: drawn by picture, the big ones would come last and lie on
+    // top of the cells that should cover their overhang.
+    const int first = scroll / tileSize;
+    for (int c = first + visibleColumns / 2; c < first + visibleColumns && c < tileMap.mapWidth; c++) {
+        for (int r = 0; r < tileMap.mapHeight; r++) {
+            AnimCursor* cursor = tileMap.cells[c][r].baseCursor;
+            if (cursor != nullptr && n++ % 4 == 1) {
+                changed.emplace_back(cursor, cursor->getAnim());
+                cursor->set(tall);
+            }
+        }
+    }
+    for (const int shade : {255, 38}) {
+        const Frames f = drawSceneBothWays([&] {
+            glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+            tileMap.drawTileMap(scroll, shade);
+        });
+        const Difference d = compare(f);
+        EXPECT_EQ(d.pixels, 0) << "shade " << shade << ": first at (" << d.firstX << ", " << d.firstY << ")";
+    }
+    for (auto& [cursor, anim] : changed)
+        cursor->set(anim);
 }
 
 // The dying scene: tiles at full shade in whatever colour the last frame
