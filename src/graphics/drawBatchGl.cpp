@@ -3,15 +3,19 @@
 // Every recorded draw becomes clip-space vertices (clipSpace.h) carrying the
 // colour the draw would have met, plus the state it needs: texturing, the
 // picture, additive blending, triangles or lines. Draws with equal state
-// share one glDrawArrays. The GL's own matrices are set to the identity for
-// those calls, so the vertices pass through unchanged.
+// share one glDrawElements. The GL's own matrices are set to the identity
+// for those calls, so the vertices pass through unchanged.
 //
-// Vertex orders: a display-list quad is a four-vertex strip, which the GL
-// splits into the triangles (0, 1, 2) and (1, 2, 3); a GL_QUADS quad becomes
-// (0, 1, 2) and (0, 2, 3). The same triangles with the same vertex order give
-// the same interpolation, hence the same pixels. Each quad is stored as its
-// four vertices and drawn through indices, which llvmpipe handles a third
-// faster than repeated vertices; regrouping only reorders the indices.
+// Vertex orders: a display-list quad is a four-vertex strip, drawn here as
+// the triangles (0, 1, 2) and (1, 2, 3); a GL_QUADS quad as (0, 1, 2) and
+// (0, 2, 3). With those orders llvmpipe gives the same pixels as the single
+// draws, to the last bit, which the golden drawing test checks scene by
+// scene; two cases did not hold and are drawn on their own instead: a
+// turned picture clipped at the edge of the view (recordRotatedPicture) and
+// a list picture whose sides are not powers of two (quads.cpp). Each quad is
+// stored as its four vertices and drawn through indices, which llvmpipe
+// handles a third faster than repeated vertices; regrouping only reorders
+// the indices.
 #include "graphics/drawBatch.h"
 
 #include <GL/gl.h>
