@@ -154,9 +154,10 @@ int checkBulletHits()
 
 void drawBullets()
 {
-    // One draw call per bullet picture and one for all outlines: orbs may
-    // come out above spikes and outlines above other bullets' pictures, which
-    // is all that changes.
+    // One draw call per bullet picture and one for all outlines: where
+    // bullets overlap, orbs may come out above spikes, bullets at the edge of
+    // the view above the others and outlines above other bullets' pictures,
+    // which is all that changes.
     beginDrawBatch(DrawOrder::byState);
     for (Bullet& b : bullets) {
         if (!b.active)
