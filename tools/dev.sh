@@ -4,6 +4,9 @@
 #   bash tools/dev.sh test   install packages, build, run every test
 #   bash tools/dev.sh package   install packages, build, write the Debian
 #                               package build/kelvantis_<version>_<arch>.deb
+#   bash tools/dev.sh bench     install packages, build, print the performance
+#                               figures against their targets (bench/perfSuite.py);
+#                               `bench --smoke` runs it briefly, as CI does
 # Set KV_SANITIZE=1 to build into build-asan with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -14,7 +17,7 @@ packages=(
   build-essential cmake pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libjpeg-dev zlib1g-dev
   libsdl2-dev libvorbis-dev libfreetype-dev fonts-dejavu-core
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libpng-dev
   xvfb xdotool python3 python3-pil imagemagick
   dpkg-dev file desktop-file-utils
   clang libclang-rt-14-dev valgrind
@@ -62,8 +65,13 @@ case "${1:-}" in
     cd "$dir"
     cpack
     ;;
+  bench)
+    install_packages
+    dir=$(build | tail -n 1)
+    exec /usr/bin/python3 bench/perfSuite.py "$dir" "${@:2}"
+    ;;
   *)
-    echo "usage: bash tools/dev.sh play|test|package" >&2
+    echo "usage: bash tools/dev.sh play|test|package|bench [--smoke]" >&2
     exit 2
     ;;
 esac

@@ -4,19 +4,25 @@
 
 #include "actors/bullets.h"
 #include "actors/combat.h"
+#include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
 #include "shell/mainLoop.h"
 
 void drawParticleDot(float x, float y, float red, float life)
 {
+    // A missing dot picture leaves the texture unbound: the dot then shows as a plain square.
+    const GLuint picture = pixelTexture != nullptr ? pixelTexture->texId : 0;
+    if (batchGathering()) {
+        recordDot(x, y, red, life, picture);
+        return;
+    }
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(x, y, 0.0f);
     glColor4f(red, life, life, life);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE); // additive: the dots light up what is under them
     glEnable(GL_BLEND);
-    // A missing dot picture leaves the texture unbound: the dot then shows as a plain square.
-    glBindTexture(GL_TEXTURE_2D, pixelTexture != nullptr ? pixelTexture->texId : 0);
+    glBindTexture(GL_TEXTURE_2D, picture);
     glBegin(GL_TRIANGLE_STRIP);
     glTexCoord2f(1.0f, 1.0f);
     glVertex2f(1.0f, 1.0f);
@@ -38,6 +44,10 @@ void drawHitBoxOutline(int x, int y, int width, int height)
     const int top = -height / 2;
     const int right = width / 2;
     const int bottom = height / 2;
+    if (batchGathering()) {
+        recordOutline(x, y, width, height);
+        return;
+    }
     glDisable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);

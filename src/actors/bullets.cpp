@@ -7,6 +7,7 @@
 
 #include "actors/player.h"
 #include "graphics/anim.h"
+#include "graphics/drawBatch.h"
 #include "shell/mainLoop.h"
 #include "world/map.h"
 
@@ -153,6 +154,11 @@ int checkBulletHits()
 
 void drawBullets()
 {
+    // One draw call per bullet picture and one for all outlines: where
+    // bullets overlap, orbs may come out above spikes, bullets at the edge of
+    // the view above the others and outlines above other bullets' pictures,
+    // which is all that changes.
+    beginDrawBatch(DrawOrder::byState);
     for (Bullet& b : bullets) {
         if (!b.active)
             continue;
@@ -165,6 +171,7 @@ void drawBullets()
         cursor->drawRotated(truncateToInt(b.angle));
         drawHitBoxOutline(cursor->x + b.drawOffset, cursor->y + b.drawOffset, b.width, b.height);
     }
+    endDrawBatch();
 }
 
 void removeBulletsOfOwner(int tag)

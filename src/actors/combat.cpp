@@ -9,6 +9,7 @@
 #include "actors/enemies.h"
 #include "actors/player.h"
 #include "graphics/anim.h"
+#include "graphics/drawBatch.h"
 #include "graphics/quads.h"
 #include "shell/mainLoop.h"
 #include "shell/states.h"
@@ -164,6 +165,7 @@ void drawParticles(bool explosion)
     // The second character's hit-box centre on screen.
     const int centreX = altCursor->x + altDrawOffset + altSize / 2;
     const int centreY = altCursor->y + altDrawOffset + altSize / 2;
+    beginDrawBatch(DrawOrder::asCalled); // all 400 dots in one call
     for (Particle& p : particles) {
         drawParticleDot(static_cast<float>(centreX) + p.offsetX, static_cast<float>(centreY) + p.offsetY, p.red,
                         p.life);
@@ -179,6 +181,7 @@ void drawParticles(bool explosion)
             p.velY = randomBelow(3000) - 1500.0f;
         }
     }
+    endDrawBatch();
 }
 
 void drawTimeBonus()

@@ -6,6 +6,7 @@
 #include "actors/combat.h"
 #include "actors/player.h"
 #include "graphics/anim.h"
+#include "graphics/drawBatch.h"
 #include "shell/mainLoop.h"
 #include "world/map.h"
 
@@ -142,6 +143,7 @@ void updateEnemyFire(int i)
 
 void drawEnemies()
 {
+    beginDrawBatch(DrawOrder::asCalled); // in slot order, so overlapping robots stay as they were
     for (Enemy& enemy : enemies) {
         // Only the right side is culled: a slot left of the view is still drawn, off screen.
         if (enemy.x < 0 || enemy.x >= scrollX + 640) {
@@ -167,6 +169,7 @@ void drawEnemies()
         cursor->setPos(enemy.x - scrollX, enemy.y);
         cursor->draw();
     }
+    endDrawBatch();
 }
 
 int findEnemyOverlapping(int x, int y, int width, int height)

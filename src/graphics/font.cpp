@@ -1,10 +1,16 @@
-// Bitmap font: a 16x16 grid of glyphs, one display list per glyph.
+// Bitmap font: a 16x16 grid of glyphs, one display list per glyph. A text
+// is drawn as one batch of the glyphs' quads (drawBatch.h), which gives the
+// pixels of calling the lists.
 #include "graphics/font.h"
 
 #include <GL/gl.h>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
+#include "graphics/clipSpace.h"
+#include "graphics/drawBatch.h"
+#include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
 
 unsigned int fontTexture = 0;
@@ -51,13 +57,46 @@ GLuint listBaseOfSet(int set)
     return fontBase - 32u + 128u * static_cast<unsigned int>(set);
 }
 
-// Calls the glyph lists of text with the font texture bound; the list base
-// must already be that of the set.
-void callGlyphs(unsigned char* text, int length, int set)
+// The quad of glyph i as its list draws it: (x, y, s, t) in drawing order.
+void glyphQuad(int i, float (*corners)[4])
+{
+    const float cx = static_cast<float>(i % 16) / 16.0f;
+    const float cy = static_cast<float>(i / 16) / 16.0f;
+    const float quad[4][4] = {{0.0f, 16.0f, cx, 1.0f - cy - 0.0625f},
+                              {16.0f, 16.0f, cx + 0.0625f, 1.0f - cy - 0.0625f},
+                              {16.0f, 0.0f, cx + 0.0625f, 1.0f - cy},
+                              {0.0f, 0.0f, cx, 1.0f - cy}};
+    std::memcpy(corners, quad, sizeof quad);
+}
+
+// Draws the glyphs of text from (x, y), scaled, with the font texture; the
+// list base must already be that of the set and texturing on. The lists
+// draw each glyph under the model-view matrix and move it 15 units to the
+// right; a batch does the same with that matrix worked out here, in one call
+// for the whole text. Either way the matrix is left after the last glyph.
+void drawGlyphs(unsigned char* text, int length, int set, int x, int y, float scaleX, float scaleY)
 {
     const int codes = keepCodesOfSet(text, length, set);
     glBindTexture(GL_TEXTURE_2D, fontTexture);
-    glCallLists(codes, GL_UNSIGNED_BYTE, text);
+    if (!drawBatching) {
+        glLoadIdentity();
+        glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
+        glScalef(scaleX, scaleY, 1.0f);
+        glCallLists(codes, GL_UNSIGNED_BYTE, text);
+        return;
+    }
+    GlMatrix pen = identityMatrix();
+    translateMatrix(pen, static_cast<float>(x), static_cast<float>(y), 0.0f);
+    scaleMatrix(pen, scaleX, scaleY, 1.0f);
+    beginDrawBatch(DrawOrder::asCalled);
+    for (int i = 0; i < codes; i++) {
+        float corners[4][4];
+        glyphQuad(text[i] - 32 + 128 * set, corners);
+        recordQuad(pen, corners, fontTexture);
+        translateMatrix(pen, 15.0f, 0.0f, 0.0f);
+    }
+    recordMatrix(pen);
+    endDrawBatch();
 }
 
 } // namespace
@@ -73,18 +112,14 @@ void buildFont()
     fontBase = glGenLists(glyphCount);
     glBindTexture(GL_TEXTURE_2D, fontTexture);
     for (int i = 0; i < glyphCount; i++) {
-        const float cx = static_cast<float>(i % 16) / 16.0f;
-        const float cy = static_cast<float>(i / 16) / 16.0f;
+        float quad[4][4];
+        glyphQuad(i, quad);
         glNewList(fontBase + i, GL_COMPILE);
         glBegin(GL_QUADS);
-        glTexCoord2f(cx, 1.0f - cy - 0.0625f);
-        glVertex2i(0, 16);
-        glTexCoord2f(cx + 0.0625f, 1.0f - cy - 0.0625f);
-        glVertex2i(16, 16);
-        glTexCoord2f(cx + 0.0625f, 1.0f - cy);
-        glVertex2i(16, 0);
-        glTexCoord2f(cx, 1.0f - cy);
-        glVertex2i(0, 0);
+        for (const float* corner : quad) {
+            glTexCoord2f(corner[2], corner[3]);
+            glVertex2i(static_cast<int>(corner[0]), static_cast<int>(corner[1]));
+        }
         glEnd();
         glTranslated(15.0, 0.0, 0.0);
         glEndList();
@@ -112,16 +147,12 @@ void printText(int x, int y, int set, const char* format, ...)
     if (set > 1)
         set = 1;
 
-    glEnable(GL_TEXTURE_2D);
-    glLoadIdentity();
-    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
-    glListBase(listBaseOfSet(set));
     // Set 0 is the big face; set 1 (and the unused negative sets) the small one.
-    if (set == 0)
-        glScalef(1.5f, 2.0f, 1.0f);
-    else
-        glScalef(0.8f, 1.0f, 1.0f);
-    callGlyphs(text, length, set);
+    const float scaleX = set == 0 ? 1.5f : 0.8f;
+    const float scaleY = set == 0 ? 2.0f : 1.0f;
+    glEnable(GL_TEXTURE_2D);
+    glListBase(listBaseOfSet(set));
+    drawGlyphs(text, length, set, x, y, scaleX, scaleY);
     glDisable(GL_TEXTURE_2D);
 }
 
@@ -140,11 +171,8 @@ int printTextColor(int x, int y, int set, float r, float g, float b, float scale
 
     glListBase(listBaseOfSet(set));
     glEnable(GL_TEXTURE_2D);
-    glLoadIdentity();
-    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
-    glScalef(scaleX, scaleY, 1.0f);
     glColor3f(r, g, b);
-    callGlyphs(text, length, set);
+    drawGlyphs(text, length, set, x, y, scaleX, scaleY);
     glColor3f(1.0f, 1.0f, 1.0f);
     glDisable(GL_TEXTURE_2D);
     return 0;

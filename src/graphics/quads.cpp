@@ -3,11 +3,50 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
+#include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
 #include "shell/mainLoop.h"
 
 float bgScroll = 0.0f;
 float overlayScroll = 0.5f;
+
+namespace {
+
+// What each quad list holds, by list name, so that a draw batch can rebuild
+// the list's quad; lists made otherwise are not known here.
+std::vector<QuadListShape> quadLists;
+
+void noteQuadList(unsigned int list, int w, int h, float tTop)
+{
+    if (list == 0) // no list was made: calling it draws nothing
+        return;
+    if (list >= quadLists.size())
+        quadLists.resize(list + 1);
+    quadLists[list] = QuadListShape{true, w, h, tTop};
+}
+
+bool powerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// The shape of a quad list that a draw batch may take over, or null. Only
+// pictures whose sides are powers of two: for those, and for every picture
+// the game ships, llvmpipe gives the batch's triangles the pixels of the
+// list, to the last bit (the golden drawing test checks). A picture 48
+// pixels wide on the bottom row of the view came out with some texels
+// chosen differently, so other sizes are drawn on their own.
+const QuadListShape* quadListShape(unsigned int list)
+{
+    if (list >= quadLists.size() || !quadLists[list].known)
+        return nullptr;
+    const QuadListShape& shape = quadLists[list];
+    return powerOfTwo(shape.w) && powerOfTwo(shape.h) ? &shape : nullptr;
+}
+
+} // namespace
 
 // One list per picture: a four-vertex strip whose texture rows are chosen by
 // the picture's storage order (tTop is the t coordinate of the top edge).
@@ -29,6 +68,7 @@ static void compileQuadList(unsigned int* list, int w, int h, float tTop)
     glVertex2d(0.0, 0.0);
     glEnd();
     glEndList();
+    noteQuadList(*list, w, h, tTop);
 }
 
 void makeQuadList(unsigned int* list, int w, int h)
@@ -50,10 +90,10 @@ static bool hasPicture(const Texture* texture)
     return texture != nullptr && texture->texId != 0;
 }
 
-void drawTexture(Texture* texture, int x, int y)
+// The single draw of a list picture; a batch records it instead. A list
+// that a batch cannot take over is drawn between two parts of the batch.
+static void callPictureList(Texture* texture, int x, int y)
 {
-    if (!hasPicture(texture))
-        return;
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
@@ -61,10 +101,25 @@ void drawTexture(Texture* texture, int x, int y)
     glCallList(texture->list);
 }
 
-void drawTextureRotated(Texture* texture, int x, int y, float angle)
+void drawTexture(Texture* texture, int x, int y)
 {
     if (!hasPicture(texture))
         return;
+    if (!batchGathering()) {
+        callPictureList(texture, x, y);
+    } else if (texture->list == 0) {
+        recordPictureState(texture, x, y); // list 0 draws nothing
+    } else if (const QuadListShape* shape = quadListShape(texture->list)) {
+        recordListPicture(texture, x, y, *shape);
+    } else {
+        interruptBatch();
+        callPictureList(texture, x, y);
+        resumeBatch();
+    }
+}
+
+void drawRotatedPictureAlone(const Texture* texture, int x, int y, float angle)
+{
     glEnable(GL_TEXTURE_2D);
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
@@ -84,10 +139,30 @@ void drawTextureRotated(Texture* texture, int x, int y, float angle)
     glEnd();
 }
 
+void drawTextureRotated(Texture* texture, int x, int y, float angle)
+{
+    if (!hasPicture(texture))
+        return;
+    if (!batchGathering()) {
+        drawRotatedPictureAlone(texture, x, y, angle);
+    } else if (!recordRotatedPicture(texture, x, y, angle)) {
+        interruptBatch();
+        drawRotatedPictureAlone(texture, x, y, angle);
+        resumeBatch();
+    }
+}
+
 void drawTextureBlended(Texture* texture, int x, int y, int alpha)
 {
     if (!hasPicture(texture))
         return;
+    const QuadListShape* shape = quadListShape(texture->list);
+    if (batchGathering() && shape != nullptr) {
+        recordAddedListPicture(texture, x, y, *shape, static_cast<float>(alpha / 255.0));
+        return;
+    }
+    if (batchGathering())
+        interruptBatch();
     glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
@@ -98,6 +173,8 @@ void drawTextureBlended(Texture* texture, int x, int y, int alpha)
     glCallList(texture->list);
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    if (batchGathering())
+        resumeBatch();
 }
 
 // Adds step to a layer offset; past one full picture width it starts over.

@@ -116,6 +116,11 @@ void onReshape(int width, int height)
     glLoadIdentity();
 }
 
+void setIdleCallback(bool wanted)
+{
+    glutIdleFunc(wanted ? onIdle : nullptr);
+}
+
 void onIdle()
 {
     idleStep();

@@ -26,8 +26,18 @@ constexpr float targetAspect = 1.3333334f;
 // that actors and animation cursors store.
 int clockStamp();
 // v truncated toward zero and held inside the int range (NaN gives 0), for
-// positions and times computed in floating point.
-int truncateToInt(double v);
+// positions and times computed in floating point. Inline: the bullets call it
+// for every slot every tick.
+inline int truncateToInt(double v)
+{
+    if (v != v)
+        return 0;
+    if (v >= 2147483647.0)
+        return 2147483647;
+    if (v <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(v);
+}
 
 // Advances curTime by one tick (1.0 in debug runs) and records lastTime.
 // Returns the delay in real ms before the next tick (11, or 1 in debug runs).
@@ -41,9 +51,11 @@ struct Viewport {
 // Viewport for a window of width x height pixels (0 counts as 1). Called by onReshape.
 Viewport computeViewport(int width, int height);
 
-// Idle half of the handshake: runs updateFrame unless an update is waiting to be drawn.
+// Idle half of the handshake: runs updateFrame unless an update is waiting to
+// be drawn, then removes the idle callback until the next display.
 void idleStep();
-// Display half of the handshake: runs drawFrame when an update is pending, then clears the flag.
+// Display half of the handshake: runs drawFrame when an update is pending,
+// clears the flag and registers the idle callback for the next update.
 void displayStep();
 
 // ---- Platform side (GLUT) ---------------------------------------------------
@@ -56,6 +68,9 @@ void loadSharedTextures();
 // shared pictures, level (ends the process on failure), particles, enemies,
 // bullets. Called once by main (and by the frame timing bench).
 void loadGameData();
+// Registers onIdle as GLUT's idle callback (true) or removes it (false).
+// Called by idleStep and displayStep.
+void setIdleCallback(bool wanted);
 void onReshape(int width, int height);
 void onIdle();
 void onDisplay();

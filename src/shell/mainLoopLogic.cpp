@@ -27,17 +27,6 @@ int clockStamp()
     return static_cast<int>(curTime);
 }
 
-int truncateToInt(double v)
-{
-    if (v != v)
-        return 0;
-    if (v >= 2147483647.0)
-        return INT_MAX;
-    if (v <= -2147483648.0)
-        return INT_MIN;
-    return static_cast<int>(v);
-}
-
 int advanceClock()
 {
     lastTime = curTime;
@@ -76,10 +65,18 @@ Viewport computeViewport(int width, int height)
     return v;
 }
 
+// GLUT calls a registered idle callback on every pass of its loop, and a
+// process that keeps one registered spins a whole core. So the idle callback
+// is registered exactly while an update is due: from start-up (initWindow
+// registers it) until the update has run, and again from each display. The
+// idle half then runs in the same passes as before, with the same result,
+// and the loop sleeps until the next timer in between.
 void idleStep()
 {
     if (!frameUpdated)
         updateFrame();
+    if (frameUpdated)
+        setIdleCallback(false);
 }
 
 void displayStep()
@@ -87,4 +84,5 @@ void displayStep()
     if (frameUpdated)
         drawFrame();
     frameUpdated = false;
+    setIdleCallback(true);
 }

@@ -2,17 +2,6 @@
 #include "actors/player.h"
 #include "world/map.h"
 
-bool TileMap::isSolid(int column, int row) const
-{
-    // The grid arrays bound the test as well, in case a failed load left a
-    // width or height outside them.
-    if (column < 0 || column >= mapWidth || column >= maxMapWidth)
-        return false;
-    if (row < 0 || row >= mapHeight || row >= mapRows)
-        return false;
-    return cells[column][row].kind == 1;
-}
-
 namespace {
 
 // Extent of the character in play along a probe: the second character's

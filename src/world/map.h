@@ -55,8 +55,18 @@ public:
     void findMarker(int index, int* column, int* row) const;
 
     // True when (column, row) lies inside the grid and its kind is 1.
-    // Called by the span probes and by the bullets.
-    bool isSolid(int column, int row) const;
+    // Called by the span probes and by the bullets (twice per bullet each
+    // tick, hence defined here, where the callers can inline it).
+    bool isSolid(int column, int row) const
+    {
+        // The grid arrays bound the test as well, in case a failed load left a
+        // width or height outside them.
+        if (column < 0 || column >= mapWidth || column >= maxMapWidth)
+            return false;
+        if (row < 0 || row >= mapHeight || row >= mapRows)
+            return false;
+        return cells[column][row].kind == 1;
+    }
 
     // Draws the 21 columns under the view: base pictures darkened by shade
     // (0..255), accent pictures added as light below full shade. Called once

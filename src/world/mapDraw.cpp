@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "graphics/anim.h"
+#include "graphics/drawBatch.h"
+#include "graphics/image.h"
 #include "world/map.h"
 
 namespace {
@@ -13,6 +15,24 @@ bool hasPicture(AnimCursor* cursor)
 {
     SpriteAnim* anim = cursor->getAnim();
     return anim != nullptr && anim->width > 0;
+}
+
+// No frame of the picture reaches beyond its 32-pixel cell.
+bool fitsCell(const SpriteAnim* anim)
+{
+    if (anim == nullptr || anim->frames == nullptr)
+        return true;
+    for (int i = 0; i < anim->framesReady; i++) {
+        const Texture* t = anim->frames[i].texture;
+        if (t != nullptr && (t->width > tileSize || t->height > tileSize))
+            return false;
+    }
+    return true;
+}
+
+bool cursorFitsCell(AnimCursor* cursor)
+{
+    return cursor == nullptr || fitsCell(cursor->getAnim());
 }
 
 } // namespace
@@ -28,6 +48,15 @@ void TileMap::drawTileMap(int scrollX, int shade)
     const int rows = std::clamp(mapHeight, 0, mapRows);
     const float level = shade / 255.0f;
 
+    // Pictures that stay inside their cells never overlap another cell's,
+    // so the tiles can go by picture: every base, then every accent (which
+    // keeps each accent above its own base). A bigger picture keeps the order.
+    bool fit = true;
+    for (int c = std::max(first, 0); c <= first + visibleColumns - 1 && c < columns; c++) {
+        for (int r = 0; r < rows; r++)
+            fit = fit && cursorFitsCell(cells[c][r].baseCursor) && cursorFitsCell(cells[c][r].accentCursor);
+    }
+    beginDrawBatch(fit ? DrawOrder::byState : DrawOrder::asCalled);
     for (int c = first; c <= first + visibleColumns - 1; c++) {
         // Columns beyond the map (the 21st at the right end) hold nothing;
         // a negative scroll would put some before it.
@@ -60,4 +89,5 @@ void TileMap::drawTileMap(int scrollX, int shade)
             }
         }
     }
+    endDrawBatch();
 }

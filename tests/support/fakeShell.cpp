@@ -10,6 +10,7 @@
 #include "shell/states.h"
 
 int fakeDrawFrameCalls = 0;
+bool fakeIdleRegistered = true;
 std::vector<FakeTimer> fakeTimers;
 std::vector<int> fakeExitCodes;
 std::vector<std::string> fakeCallLog;
@@ -17,6 +18,7 @@ std::vector<std::string> fakeCallLog;
 void resetFakeShell()
 {
     fakeDrawFrameCalls = 0;
+    fakeIdleRegistered = true;
     fakeTimers.clear();
     fakeExitCodes.clear();
     fakeCallLog.clear();
@@ -36,6 +38,11 @@ FakeTimer popFakeTimer()
 void drawFrame()
 {
     fakeDrawFrameCalls++;
+}
+
+void setIdleCallback(bool wanted)
+{
+    fakeIdleRegistered = wanted;
 }
 
 void armGameTimer(int ms, int value)

@@ -5,6 +5,7 @@
 #include <vector>
 
 extern int fakeDrawFrameCalls; // drawFrame calls since the last reset
+extern bool fakeIdleRegistered; // the idle callback as setIdleCallback last left it; true after a reset, as initWindow leaves it
 
 // A game-event timer request made through armGameTimer.
 struct FakeTimer {
