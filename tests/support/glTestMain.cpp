@@ -46,15 +46,6 @@ std::vector<unsigned char> readScreen()
     return topDown;
 }
 
-// Mesa leaves a few allocations behind in modules it has already unloaded,
-// which LeakSanitizer reports without a usable stack. The window is opened
-// once per run, so leak checking is switched off for this binary only; the
-// unit tests keep it.
-extern "C" const char* __lsan_default_options()
-{
-    return "detect_leaks=0";
-}
-
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
