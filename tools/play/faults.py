@@ -201,11 +201,12 @@ def run_case(xvfb, binary, game_dir, offsets, case, play_seconds, seed):
 
 def said_lines(game):
     """The distinct lines the game wrote, in order, less the position line
-    that debug play prints every tick."""
+    that debug play prints every tick (cut off too where it follows a message
+    printed without a line end)."""
     seen = []
     for line in (game.stdout + b"\n" + game.stderr).splitlines():
-        text = line.decode(errors="replace").strip()
-        if text and not text.startswith("xpos:") and text not in seen:
+        text = line.decode(errors="replace").split("xpos: ")[0].strip()
+        if text and text not in seen:
             seen.append(text[:160])
         if len(seen) >= 12:
             break

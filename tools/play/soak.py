@@ -21,8 +21,9 @@ countdown may run out). Every choice comes from the seeded generator.
 What happened is read from the game's own variables while it runs
 (kvprobe): ticks from the game clock, deaths as entries into the dying
 state (split by the character that died), respawns as returns from it,
-game overs as entries into the game-over state, character switches, and
-how far right the first player got.
+game overs as entries into the game-over state, character switches, sword
+kills (the 3 s each adds to the countdown) and how far right the first
+player got.
 At the end the soak leaves with Esc, Esc and expects exit code 0.
 
 A finding is: the game ending by itself, a crash, a sanitizer report, the
@@ -77,6 +78,7 @@ class Watch(threading.Thread):
         self.alt_deaths = 0
         self.respawns = 0
         self.furthest_x = 0
+        self.kills = 0
         self.lowest_stock = None
         self.states_seen = set()
         self.last_advance = time.time()
@@ -105,11 +107,16 @@ class Watch(threading.Thread):
                     self.respawns += 1
                 if v["GameState"] == 5 and last["GameState"] != 5:
                     self.game_overs += 1
+                # A sword kill adds 3 s to the second character's countdown.
+                if v["GameState"] == 3 and last["GameState"] == 3 and v["altTimeLeft"] > last["altTimeLeft"]:
+                    self.kills += (v["altTimeLeft"] - last["altTimeLeft"]) // 3
                 if v["altActive"] != last["altActive"]:
                     self.switches += 1
             if v["GameState"] == 3 and not v["altActive"]:
                 self.furthest_x = max(self.furthest_x, v["player.xpos"])
-            if v["GameState"] in (3, 4):
+            # Playing only: the respawn that takes the last life also leaves the
+            # dying state, and the two variables are not read at one instant.
+            if v["GameState"] == 3:
                 self.lowest_stock = v["stock"] if self.lowest_stock is None else min(self.lowest_stock, v["stock"])
             self.states_seen.add(v["GameState"])
             last = v
@@ -259,10 +266,10 @@ def main():
             findings.append("peak memory %d MB" % (peak / 1024))
 
     print("soak: %.0f s, %.0f ticks (%.0f in play), deaths %d (second character %d), respawns %d, "
-          "game overs %d, switches %d, lowest stock %s, furthest xpos %d, spells %s, menu trips %s, "
+          "game overs %d, switches %d, kills %d, lowest stock %s, furthest xpos %d, spells %s, menu trips %s, "
           "longest clock stall %.1f s, peak memory %d MB, exit code %s, %d findings" % (
               time.time() - started, watch.ticks, watch.play_ticks, watch.deaths, watch.alt_deaths,
-              watch.respawns, watch.game_overs, watch.switches, watch.lowest_stock, watch.furthest_x,
+              watch.respawns, watch.game_overs, watch.switches, watch.kills, watch.lowest_stock, watch.furthest_x,
               ", ".join("%s %d" % kv for kv in styles_played.items()),
               ", ".join("%s %d" % kv for kv in trips.items()), watch.stalled, peak / 1024, code,
               len(findings)))
