@@ -6,7 +6,10 @@ For every file of the game folder in turn the file is (a) deleted, (b) cut
 to half its length, (c) replaced by random bytes of the same length; then
 come the settings and screenshot cases (kv.cfg as a folder, as a 10 MB file,
 as binary garbage, unreadable; screenshot.png as a folder; a game folder that
-cannot be written). Each case starts the game in a fresh copy of the folder,
+cannot be written). The pictures and sprite files of the second look of
+the first player (names beginning with p2 or fs under gfx/player) are only
+read when the settings choose that look, so their cases start with a kv.cfg
+that does. Each case starts the game in a fresh copy of the folder,
 goes through the title into "DEBUG BYPASS" play for a few seconds of random
 keys (F2 included), back to the title and out with Esc, Esc.
 
@@ -61,10 +64,19 @@ def all_cases(game_dir):
     return cases + list(SETTINGS_FAULTS)
 
 
+def second_look(rel):
+    """True for a file that only the first player's second look loads."""
+    parts = rel.split("/")
+    return parts[:2] == ["gfx", "player"] and parts[-1].startswith(("p2", "fs"))
+
+
 def apply_fault(case, game):
     """Breaks the copied game folder (game.game) as case says."""
     fault, _, rel = case.partition(":")
     path = game.path(rel) if rel else None
+    if rel and second_look(rel):
+        with open(game.path("kv.cfg"), "wb") as f:
+            f.write(b"FULLSCREEN=0\r\nMUSIC=128\r\nSFX=128\r\nSWAPP1=1")
     # The same bytes every time for the same case, so a finding repeats.
     rng = random.Random(case)
     if fault == "delete":
@@ -166,9 +178,9 @@ def run_case(xvfb, binary, game_dir, offsets, case, play_seconds, seed):
                     if report:
                         outcome, detail = "sanitizer", report
                     elif code == 0:
-                        said = g.stdout.strip().splitlines()
+                        said = [line for line in said_lines(g) if line != "ERROR opening file kv.cfg"]
                         outcome, detail = "played", "Esc, Esc ended it with 0; said %r" % (
-                            said[0][:60].decode(errors="replace") if said else "")
+                            said[0][:80] if said else "")
                     else:
                         outcome, detail = classify_end(code, g, "after Esc, Esc")
             elif outcome is None:
@@ -177,13 +189,28 @@ def run_case(xvfb, binary, game_dir, offsets, case, play_seconds, seed):
             probe.close()
         if outcome == "hang":
             g.kill()
-        result.update(outcome=outcome, detail=detail, seconds=round(time.time() - started, 1))
+        result.update(outcome=outcome, detail=detail, seconds=round(time.time() - started, 1),
+                      said=said_lines(g))
         if outcome not in PASSING:
             result["stderr"] = g.stderr[-3000:].decode(errors="replace")
             result["stdout"] = g.stdout[-1000:].decode(errors="replace")
         # The copy may have been made read-only; give it back for removal.
         os.chmod(g.game, 0o755)
     return result
+
+
+def said_lines(game):
+    """The distinct lines the game wrote, in order, less the position line
+    that debug play prints every tick (cut off too where it follows a message
+    printed without a line end)."""
+    seen = []
+    for line in (game.stdout + b"\n" + game.stderr).splitlines():
+        text = line.decode(errors="replace").split("xpos: ")[0].strip()
+        if text and text not in seen:
+            seen.append(text[:160])
+        if len(seen) >= 12:
+            break
+    return seen
 
 
 def save_options(game, probe):
@@ -263,6 +290,15 @@ def main():
         len(results), time.time() - started,
         ", ".join("%s %d" % kv for kv in sorted(counts.items())),
         max(peaks) if peaks else "-", len(findings)))
+    # What the game said, by line, over all cases (a line said in every
+    # case, such as the missing kv.cfg of a fresh folder, shows as such).
+    lines = {}
+    for r in results:
+        for line in r.get("said", []):
+            lines.setdefault(line, []).append(r["outcome"])
+    for line, outcomes in sorted(lines.items(), key=lambda kv: -len(kv[1])):
+        print("said in %d cases (%s): %s" % (len(outcomes), ", ".join(
+            "%s %d" % (o, outcomes.count(o)) for o in sorted(set(outcomes))), line))
     for r in findings:
         print("FINDING %s: %s %s\n%s" % (r["case"], r["outcome"], r["detail"], r.get("stderr", "")[-1500:]))
     if args.report:

@@ -71,9 +71,14 @@ def back_to_title(game, probe):
     return hold_until(game, probe, "Escape", lambda v: v["GameState"] == 0, 10.0)
 
 
-def random_keys(game, seconds, rng, keys=PLAY_KEYS, gap=(0.02, 0.25)):
+def random_keys(game, seconds, rng, keys=PLAY_KEYS, gap=(0.02, 0.25), weights=None, held=()):
     """Random presses and releases for a while; at most three keys down at
-    once, all released at the end."""
+    once, all released at the end. weights (one per key) makes some keys
+    come up more often than others; the keys in held stay down throughout
+    (keys bound to the same control as a held one must not be in keys, or
+    their release would clear it)."""
+    for key in held:
+        game.xdotool("keydown", key, check=False)
     down = set()
     end = time.time() + seconds
     while time.time() < end and game.proc.poll() is None:
@@ -82,12 +87,12 @@ def random_keys(game, seconds, rng, keys=PLAY_KEYS, gap=(0.02, 0.25)):
             game.xdotool("keyup", key, check=False)
             down.discard(key)
         else:
-            key = rng.choice(keys)
+            key = rng.choices(keys, weights)[0] if weights else rng.choice(keys)
             if key not in down:
                 game.xdotool("keydown", key, check=False)
                 down.add(key)
         time.sleep(rng.uniform(*gap))
-    for key in sorted(down):
+    for key in sorted(down) + list(held):
         game.xdotool("keyup", key, check=False)
 
 

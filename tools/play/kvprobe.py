@@ -18,6 +18,14 @@ VARIABLES = {
     "debugMode": "?",   # debug run (1 ms per tick)
     "stock": "i",       # lives
     "altActive": "?",   # the second character is in play
+    "altTimeLeft": "i", # the second character's countdown, s
+    "altX": "i",        # the second character's left edge, world px
+    "player": "4i6?",   # the first player's record, its first fields (PLAYER_FIELDS)
+}
+# A variable whose format holds several fields is read as name.field.
+FIELDS = {
+    "player": ("xpos", "ypos", "width", "height", "inAir", "jumpLatch", "facingRight",
+               "attacking", "attackLatch", "hurt"),
 }
 
 
@@ -68,7 +76,11 @@ class Probe:
             values = {}
             for name, fmt in VARIABLES.items():
                 self.mem.seek(self.base + self.offsets[name])
-                values[name] = struct.unpack(fmt, self.mem.read(struct.calcsize(fmt)))[0]
+                fields = struct.unpack(fmt, self.mem.read(struct.calcsize(fmt)))
+                if name in FIELDS:
+                    values.update(("%s.%s" % (name, f), x) for f, x in zip(FIELDS[name], fields))
+                else:
+                    values[name] = fields[0]
             return values
         except (OSError, ValueError, struct.error, RuntimeError):
             return None

@@ -11,9 +11,19 @@ screen, whose "Return" saves the settings. Deaths, respawns and game overs
 happen as the play brings them; after a game over the game returns to the
 title by itself and the soak starts again.
 
+Keys pressed evenly at random keep the first player near the start, where
+nothing can kill it, so each spell of play has a random style: "wander"
+(every key alike), "run" (mostly right, jump and sword, as a player heading
+for the robots and pits), or "fly" (the second character, switched in and
+steered mostly right and down, towards the robots, for long enough that its
+countdown may run out). Every choice comes from the seeded generator.
+
 What happened is read from the game's own variables while it runs
 (kvprobe): ticks from the game clock, deaths as entries into the dying
-state, game overs as entries into the game-over state, character switches.
+state (split by the character that died), respawns as returns from it,
+game overs as entries into the game-over state, character switches, sword
+kills (the 3 s each adds to the countdown) and how far right the first
+player got.
 At the end the soak leaves with Esc, Esc and expects exit code 0.
 
 A finding is: the game ending by itself, a crash, a sanitizer report, the
@@ -41,6 +51,17 @@ from kvdrive import (PLAY_KEYS, back_to_title, enter_debug_play, exit_from_title
 
 CLOCK_STEP = 11.7647  # ms of game time per tick outside debug runs
 
+# Styles of a spell of play: (name, weight, keys held throughout, random
+# keys, their weights, seconds). With the right arrow held, "l" is left out:
+# its release would clear the held direction.
+RUN_KEYS = ["c", "x", "Left", "j", "i", "k", "z", "F1", "F2", "Return"]
+RUN_WEIGHTS = [5, 4, 0.5, 0.5, 1, 1, 0.3, 0.3, 0.3, 0.3]
+FLY_KEYS = ["k", "Down", "i", "Up", "j", "x", "c", "F1", "F2"]
+FLY_WEIGHTS = [3, 3, 1.5, 1.5, 0.5, 0.5, 0.5, 0.3, 0.3]
+STYLES = [("wander", 1, (), PLAY_KEYS + ["F2", "Return"], None, (3, 25)),
+          ("run", 2, ("Right",), RUN_KEYS, RUN_WEIGHTS, (5, 30)),
+          ("fly", 1, ("Right",), FLY_KEYS, FLY_WEIGHTS, (15, 45))]
+
 
 class Watch(threading.Thread):
     """Polls the game's variables and counts what happened."""
@@ -54,6 +75,10 @@ class Watch(threading.Thread):
         self.deaths = 0
         self.game_overs = 0
         self.switches = 0
+        self.alt_deaths = 0
+        self.respawns = 0
+        self.furthest_x = 0
+        self.kills = 0
         self.lowest_stock = None
         self.states_seen = set()
         self.last_advance = time.time()
@@ -77,11 +102,21 @@ class Watch(threading.Thread):
                 self.stalled = max(self.stalled, now - self.last_advance)
                 if v["GameState"] == 4 and last["GameState"] != 4:
                     self.deaths += 1
+                    self.alt_deaths += 1 if v["altActive"] else 0
+                if last["GameState"] == 4 and v["GameState"] in (3, 5):
+                    self.respawns += 1
                 if v["GameState"] == 5 and last["GameState"] != 5:
                     self.game_overs += 1
+                # A sword kill adds 3 s to the second character's countdown.
+                if v["GameState"] == 3 and last["GameState"] == 3 and v["altTimeLeft"] > last["altTimeLeft"]:
+                    self.kills += (v["altTimeLeft"] - last["altTimeLeft"]) // 3
                 if v["altActive"] != last["altActive"]:
                     self.switches += 1
-            if v["GameState"] in (3, 4):
+            if v["GameState"] == 3 and not v["altActive"]:
+                self.furthest_x = max(self.furthest_x, v["player.xpos"])
+            # Playing only: the respawn that takes the last life also leaves the
+            # dying state, and the two variables are not read at one instant.
+            if v["GameState"] == 3:
                 self.lowest_stock = v["stock"] if self.lowest_stock is None else min(self.lowest_stock, v["stock"])
             self.states_seen.add(v["GameState"])
             last = v
@@ -104,6 +139,19 @@ def into_play(game, probe, rng, trips):
         return wait_until(probe, lambda v: v["GameState"] == 3, 1.0) is not None
     trips["debug bypass"] += 1
     return enter_debug_play(game, probe)
+
+
+def play_spell(game, probe, rng, seconds, styles_played):
+    """A spell of play in a style picked at random (see the top of this file)."""
+    name, _, held, keys, weights, length = rng.choices(STYLES, [st[1] for st in STYLES])[0]
+    styles_played[name] += 1
+    v = probe.read()
+    if v is not None and v["GameState"] == 3 and name in ("run", "fly"):
+        # The switch key hands over; held until the game shows the wanted character.
+        want = name == "fly"
+        if v["altActive"] != want:
+            hold_until(game, probe, "z", lambda v: v["altActive"] == want or v["GameState"] != 3, 5.0)
+    random_keys(game, min(rng.uniform(*length), seconds), rng, keys, weights=weights, held=held)
 
 
 def options_trip(game, probe, rng, trips):
@@ -157,6 +205,7 @@ def main():
 
     findings = []
     trips = {"debug bypass": 0, "play": 0, "options": 0, "title": 0}
+    styles_played = {st[0]: 0 for st in STYLES}
     started = time.time()
     with Xvfb() as xvfb, GameRun(xvfb) as game:
         game.start()
@@ -177,8 +226,7 @@ def main():
                     if wait_until(probe, lambda v: v["GameState"] != 0, 1.0) is None:
                         continue  # try again from the title
             elif state["GameState"] in (3, 4):
-                keys = PLAY_KEYS + ["F2", "Return"]
-                random_keys(game, min(rng.uniform(3, 25), max(0.0, end - time.time())), rng, keys)
+                play_spell(game, probe, rng, max(0.0, end - time.time()), styles_played)
                 if rng.random() < 0.3 and time.time() < end:
                     back_to_title(game, probe)
                     trips["title"] += 1
@@ -217,11 +265,12 @@ def main():
         if peak / 1024 > args.max_mb:
             findings.append("peak memory %d MB" % (peak / 1024))
 
-    print("soak: %.0f s, %.0f ticks (%.0f in play), deaths %d, game overs %d, switches %d, "
-          "lowest stock %s, menu trips %s, longest clock stall %.1f s, peak memory %d MB, "
-          "exit code %s, %d findings" % (
-              time.time() - started, watch.ticks, watch.play_ticks, watch.deaths, watch.game_overs,
-              watch.switches, watch.lowest_stock,
+    print("soak: %.0f s, %.0f ticks (%.0f in play), deaths %d (second character %d), respawns %d, "
+          "game overs %d, switches %d, kills %d, lowest stock %s, furthest xpos %d, spells %s, menu trips %s, "
+          "longest clock stall %.1f s, peak memory %d MB, exit code %s, %d findings" % (
+              time.time() - started, watch.ticks, watch.play_ticks, watch.deaths, watch.alt_deaths,
+              watch.respawns, watch.game_overs, watch.switches, watch.kills, watch.lowest_stock, watch.furthest_x,
+              ", ".join("%s %d" % kv for kv in styles_played.items()),
               ", ".join("%s %d" % kv for kv in trips.items()), watch.stalled, peak / 1024, code,
               len(findings)))
     for f in findings:

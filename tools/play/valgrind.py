@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The game under valgrind's memcheck: start-up, one trip through the
-options screen, a few seconds of "DEBUG BYPASS" play with random keys, back
-to the title and "Exit".
+options screen, "DEBUG BYPASS" play in which the characters act (the first
+player walks, jumps and swings the sword, the second character is switched
+in, flies and is switched out again), a few seconds of random keys, back to
+the title and "Exit".
 
 Passes when the game ends with code 0 and memcheck reports no error (no
 invalid read or write, no use of an uninitialised value). Mesa's own reports
@@ -65,6 +67,18 @@ def main():
         step("return", "Return", lambda v: v["menuItem"] == 0)
         step("down", "Down", lambda v: v["menuItem"] == 1)
         step("debug bypass", "Return", lambda v: v["GameState"] == 3)
+        # The characters act, each step checked in the game's own state.
+        start = probe.read()
+        step("walk", "Right", lambda v: v["player.xpos"] >= start["player.xpos"] + 8)
+        landed = wait_until(probe, lambda v: not v["player.inAir"], 120)
+        steps.append("landed %s" % ("done" if landed else "FAILED"))
+        ground = (landed or start)["player.ypos"]
+        step("jump", "c", lambda v: v["player.ypos"] <= ground - 16)
+        step("sword", "x", lambda v: v["player.attacking"])
+        step("switch", "z", lambda v: v["altActive"])
+        flown = probe.read()["altX"]
+        step("fly", "Right", lambda v: v["altX"] >= flown + 4)
+        step("switch back", "z", lambda v: not v["altActive"])
         random_keys(game, args.play_seconds, random.Random(1), PLAY_KEYS + ["F2"])
         step("title", "Escape", lambda v: v["GameState"] == 0)
         # "Exit": up from "DEBUG BYPASS" past "Play" to the last entry.
