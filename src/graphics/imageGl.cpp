@@ -11,6 +11,17 @@
 // therefore has one spare row of zeros after its last one, so that read stays
 // inside memory the picture owns.
 
+// True when gluBuild2DMipmaps would upload the picture unscaled as its
+// level 0: both sides powers of two and within the GL's largest texture.
+static bool fitsAsItIs(int width, int height)
+{
+    static GLint largest = 0;
+    if (largest == 0)
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const auto powerOfTwo = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
+    return powerOfTwo(width) && powerOfTwo(height) && width <= largest && height <= largest;
+}
+
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height)
 {
     glGenTextures(1, texId);
@@ -35,7 +46,16 @@ bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* heig
     glBindTexture(GL_TEXTURE_2D, *texId);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (fitsAsItIs(image.width, image.height)) {
+        // The minifying filter is GL_NEAREST, so only level 0 is ever
+        // sampled, and for a power-of-two picture that fits the GL it is the
+        // picture itself: building the smaller levels would only cost
+        // start-up time (most of the loading time of the sprites).
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    } else {
+        // Other sizes are scaled to powers of two the way GLU does it.
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    }
 
     delete[] rgba;
     return true;
