@@ -98,7 +98,7 @@ class SoundRun:
 
     def quit(self):
         """Esc from play to the title, Esc again to leave; returns the exit code."""
-        self.run.hold("Escape")
+        keys(self.run, "Escape")
         return key_to_exit(self.run, "Escape")
 
     def pcm(self):
@@ -111,7 +111,7 @@ class SoundTest(XvfbTestCase):
     def test_title_is_silent_until_a_menu_move_sounds(self):
         with SoundRun(self.xvfb) as s:
             before = s.wait(0.5)
-            s.run.hold("Down")
+            keys(s.run, "Down")
             after = s.wait(0.6)
             self.assertEqual(key_to_exit(s.run, "Escape"), 0)
             pcm = s.pcm()
@@ -176,13 +176,13 @@ class SoundTest(XvfbTestCase):
         cfg = b"FULLSCREEN=0\r\nMUSIC=0\r\nSFX=10\r\nSWAPP1=0"
         with SoundRun(self.xvfb, cfg) as s:
             before = s.wait(0.3)
-            s.run.hold("Down")
+            keys(s.run, "Down")
             moved = s.wait(0.6)
-            s.run.hold("Return")  # "DEBUG BYPASS": the music starts, at level 0
+            keys(s.run, "Return")  # "DEBUG BYPASS": the music starts, at level 0
             s.wait(1.8)
-            s.run.hold("Escape")  # back to the title, the music plays on
+            keys(s.run, "Escape")  # back to the title, the music plays on
             back = s.wait(0.3)
-            s.run.hold("Down")
+            keys(s.run, "Down")
             moved_again = s.wait(0.6)
             self.assertEqual(key_to_exit(s.run, "Escape"), 0)
             pcm = s.pcm()
