@@ -69,6 +69,12 @@ KeyColour bmpKeyColour(const char* name);
 // is 0 where red, green and blue equal the key exactly, 255 elsewhere.
 // Called by loadBmpTexture.
 void bmpToRgba(const BmpImage& image, KeyColour key, unsigned char* rgba);
+// True for 1, 2, 4, 8, ...: the picture sides the GL takes without scaling.
+// Called by the texture upload and the draw batches.
+inline bool isPowerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
 // Loads a BMP into a colour-keyed RGBA texture (key black for the font, green
 // otherwise). True when the texture was made; on false nothing was uploaded
 // and width and height are left as they were. Called at start-up and by the

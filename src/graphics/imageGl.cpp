@@ -18,8 +18,7 @@ static bool fitsAsItIs(int width, int height)
     static GLint largest = 0;
     if (largest == 0)
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    const auto powerOfTwo = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
-    return powerOfTwo(width) && powerOfTwo(height) && width <= largest && height <= largest;
+    return isPowerOfTwo(width) && isPowerOfTwo(height) && width <= largest && height <= largest;
 }
 
 bool loadBmpTexture(const char* name, unsigned int* texId, int* width, int* height)

@@ -27,11 +27,6 @@ void noteQuadList(unsigned int list, int w, int h, float tTop)
     quadLists[list] = QuadListShape{true, w, h, tTop};
 }
 
-bool powerOfTwo(int n)
-{
-    return n > 0 && (n & (n - 1)) == 0;
-}
-
 // The shape of a quad list that a draw batch may take over, or null. Only
 // pictures whose sides are powers of two: for those, and for every picture
 // the game ships, llvmpipe gives the batch's triangles the pixels of the
@@ -43,7 +38,7 @@ const QuadListShape* quadListShape(unsigned int list)
     if (list >= quadLists.size() || !quadLists[list].known)
         return nullptr;
     const QuadListShape& shape = quadLists[list];
-    return powerOfTwo(shape.w) && powerOfTwo(shape.h) ? &shape : nullptr;
+    return isPowerOfTwo(shape.w) && isPowerOfTwo(shape.h) ? &shape : nullptr;
 }
 
 } // namespace
