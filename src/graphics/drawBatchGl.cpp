@@ -282,15 +282,15 @@ void flush()
     singleCount = 0;
 }
 
-// Appends the four corners (object x, y and texture s, t) under modelView in
-// the current colour, and the indices that draw them; neighbouring records
-// of the same state merge into one command.
-void record(const DrawState& state, const GlMatrix& modelView, const float (*corners)[4], const int* sequence,
-            int count)
+// Appends the four corners (object x, y and texture s, t) under mvp (the
+// projection times the draw's model-view matrix) in the current colour, and
+// the indices that draw them; neighbouring records of the same state merge
+// into one command.
+void recordUnder(const DrawState& state, const GlMatrix& mvp, const float (*corners)[4], const int* sequence,
+                 int count)
 {
     if (vertexCount + 4 > maxVertices || indexCount + count > maxIndices || commandCount == maxCommands)
         flush();
-    const GlMatrix mvp = multiplyMatrices(projection, modelView);
     for (int i = 0; i < 4; i++) {
         BatchVertex& v = vertices[vertexCount + i];
         float clip[4];
@@ -315,6 +315,12 @@ void record(const DrawState& state, const GlMatrix& modelView, const float (*cor
         commands[commandCount++] = Command{state, indexCount, count};
     vertexCount += 4;
     indexCount += count;
+}
+
+void record(const DrawState& state, const GlMatrix& modelView, const float (*corners)[4], const int* sequence,
+            int count)
+{
+    recordUnder(state, multiplyMatrices(projection, modelView), corners, sequence, count);
 }
 
 const int stripOrder[6] = {0, 1, 2, 1, 2, 3};
@@ -454,7 +460,7 @@ bool recordRotatedPicture(const Texture* texture, int x, int y, float angle)
         Single& one = singles[singleCount++];
         one = Single{texture, x, y, angle, {left.colour[0], left.colour[1], left.colour[2], left.colour[3]}};
     } else {
-        record(DrawState{true, texture->texId, false, false}, m, corners, quadOrder, 6);
+        recordUnder(DrawState{true, texture->texId, false, false}, mvp, corners, quadOrder, 6);
     }
     leaveTexture(true, texture->texId);
     left.modelView = m;
