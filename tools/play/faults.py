@@ -44,7 +44,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 from kvharness import SUPPRESSIONS, GameRun, Xvfb  # noqa: E402
 from kvprobe import Probe, peak_rss_kb, sanitizer_report, symbol_offsets  # noqa: E402
 from kvdrive import (PLAY_KEYS, back_to_title, enter_debug_play, exit_from_title,  # noqa: E402
-                     hold_until, random_keys, wait_until)
+                     hold_until, random_keys, walk_menu)
 
 FILE_FAULTS = ("delete", "truncate", "garble")
 SETTINGS_FAULTS = ("cfg-folder", "cfg-10mb", "cfg-garbage", "cfg-unreadable", "shot-folder",
@@ -217,10 +217,8 @@ def save_options(game, probe):
     """Title, "Options", then its "Return" entry, which saves kv.cfg."""
     if not back_to_title(game, probe):
         return
-    while probe.read() and probe.read()["menuItem"] != 2:
-        item = probe.read()["menuItem"]
-        if not hold_until(game, probe, "Down", lambda v, item=item: v["menuItem"] != item, 5.0):
-            return
+    if not walk_menu(game, probe, "Down", 2):
+        return
     hold_until(game, probe, "Return", lambda v: v["menuItem"] == 5, 5.0)
     hold_until(game, probe, "Up", lambda v: v["menuItem"] == 10, 5.0)
     hold_until(game, probe, "Return", lambda v: v["menuItem"] == 0, 5.0)

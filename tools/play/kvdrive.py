@@ -1,5 +1,4 @@
 """Driving a running game by keys, checked against its own state (kvprobe)."""
-import random
 import time
 
 # Seconds a press may go unanswered before it is sent again (see hold_until);
@@ -45,6 +44,30 @@ def hold_until(game, probe, key, test, timeout=10.0):
         if probe.read() is None or time.time() >= deadline:
             return False
         time.sleep(0.1)
+
+
+def walk_menu(game, probe, key, target, steps=6):
+    """Presses key one menu entry at a time, each press held until the
+    cursor has moved, until the cursor is on entry target (at most steps
+    presses). True when it got there."""
+    for _ in range(steps):
+        values = probe.read()
+        if values is None:
+            return False
+        item = values["menuItem"]
+        if item == target:
+            return True
+        if not hold_until(game, probe, key, lambda v, item=item: v["menuItem"] != item, 5.0):
+            return False
+    values = probe.read()
+    return values is not None and values["menuItem"] == target
+
+
+def tap(game, key, seconds):
+    """Presses and releases key without waiting for the game to answer."""
+    game.xdotool("keydown", key, check=False)
+    time.sleep(seconds)
+    game.xdotool("keyup", key, check=False)
 
 
 def enter_debug_play(game, probe):

@@ -47,7 +47,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 from kvharness import GameRun, Xvfb  # noqa: E402
 from kvprobe import Probe, peak_rss_kb, sanitizer_report, symbol_offsets  # noqa: E402
 from kvdrive import (PLAY_KEYS, back_to_title, enter_debug_play, exit_from_title,  # noqa: E402
-                     hold_until, random_keys, wait_until)
+                     hold_until, random_keys, tap, wait_until, walk_menu)
 
 CLOCK_STEP = 11.7647  # ms of game time per tick outside debug runs
 
@@ -156,32 +156,15 @@ def play_spell(game, probe, rng, seconds, styles_played):
 
 def options_trip(game, probe, rng, trips):
     """On the title: "Options", one volume edit, "Return" (saves kv.cfg)."""
-    for _ in range(6):
-        v = probe.read()
-        if v is None or v["menuItem"] == 2:
-            break
-        item = v["menuItem"]
-        hold_until(game, probe, "Down", lambda v, item=item: v["menuItem"] != item, 5.0)
+    walk_menu(game, probe, "Down", 2)
     hold_until(game, probe, "Return", lambda v: v["menuItem"] == 5, 5.0)
     hold_until(game, probe, "Down", lambda v: v["menuItem"] == 6, 5.0)  # music volume
-    game.xdotool("keydown", "Return", check=False)
-    time.sleep(0.15)
-    game.xdotool("keyup", "Return", check=False)
+    tap(game, "Return", 0.15)
     for _ in range(rng.randint(1, 4)):
-        key = rng.choice(["Left", "Right"])
-        game.xdotool("keydown", key, check=False)
-        time.sleep(0.12)
-        game.xdotool("keyup", key, check=False)
-    game.xdotool("keydown", "Return", check=False)
-    time.sleep(0.15)
-    game.xdotool("keyup", "Return", check=False)
+        tap(game, rng.choice(["Left", "Right"]), 0.12)
+    tap(game, "Return", 0.15)
     hold_until(game, probe, "Up", lambda v: v["menuItem"] in (5, 10), 5.0)
-    for _ in range(6):
-        v = probe.read()
-        if v is None or v["menuItem"] == 10:
-            break
-        item = v["menuItem"]
-        hold_until(game, probe, "Up", lambda v, item=item: v["menuItem"] != item, 5.0)
+    walk_menu(game, probe, "Up", 10)
     hold_until(game, probe, "Return", lambda v: v["menuItem"] == 0, 5.0)
     trips["options"] += 1
 
