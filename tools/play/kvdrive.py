@@ -74,14 +74,12 @@ def enter_debug_play(game, probe):
     """From the title screen to "DEBUG BYPASS" play. True when playing."""
     if wait_until(probe, lambda v: v["GameState"] == 0, 10.0) is None:
         return False
-    for _ in range(10):
-        if probe.read() is None:
-            return False
-        item = probe.read()["menuItem"]
-        if item == 1:
-            break
-        key = "Down" if item == 0 else "Up"
-        hold_until(game, probe, key, lambda v, item=item: v["menuItem"] != item, 5.0)
+    values = probe.read()
+    if values is None:
+        return False
+    # "DEBUG BYPASS" is entry 1: down from "Play", up from the entries below it.
+    if not walk_menu(game, probe, "Down" if values["menuItem"] == 0 else "Up", 1):
+        return False
     return hold_until(game, probe, "Return", lambda v: v["GameState"] == 3, 10.0)
 
 
