@@ -205,9 +205,9 @@ def said_lines(game):
     printed without a line end)."""
     seen = []
     for line in (game.stdout + b"\n" + game.stderr).splitlines():
-        text = line.decode(errors="replace").split("xpos: ")[0].strip()
+        text = line.decode(errors="replace").split("xpos: ")[0].strip()[:160]
         if text and text not in seen:
-            seen.append(text[:160])
+            seen.append(text)
         if len(seen) >= 12:
             break
     return seen
