@@ -8,10 +8,10 @@
 
 #include "actors/combat.h"
 #include "actors/player.h"
+#include "core/gameClock.h"
+#include "core/gameState.h"
 #include "graphics/anim.h"
 #include "input/input.h"
-#include "shell/mainLoop.h"
-#include "shell/states.h"
 #include "world/map.h"
 
 namespace {

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "core/gameClock.h"
 #include "shell/mainLoop.h"
+#include "shell/states.h"
 
 namespace {
 
