@@ -6,6 +6,7 @@
 // double truncate toward zero, as do negative integer divisions.
 #include <cstdio>
 
+#include "actors/collision.h"
 #include "actors/combat.h"
 #include "actors/player.h"
 #include "core/gameClock.h"
