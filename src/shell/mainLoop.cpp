@@ -10,11 +10,13 @@
 #include "actors/enemies.h"
 #include "actors/player.h"
 #include "audio/sound.h"
+#include "core/gameClock.h"
+#include "core/settings.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
 #include "graphics/quads.h"
+#include "graphics/sharedTextures.h"
 #include "input/input.h"
-#include "shell/settings.h"
 #include "world/map.h"
 
 bool initWindow()
