@@ -1,6 +1,9 @@
 // Enemies and bullets: placement, what each slot shows, the shared volley
 // clock, the motion kinds, culling, hits and removal.
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "actors/actorTestSupport.h"
 #include "support/testUtil.h"
@@ -91,6 +94,43 @@ TEST_F(EnemiesTest, DrawingCullsOnlyAtTheRightAndFreezesTheWreckOnFrame19)
     enemies[0].cursor->setFrame(3);
     drawEnemies(); // every frame from then on
     EXPECT_EQ(enemies[0].cursor->frame, 19);
+}
+
+// The shipped dying animation (20 frames of 95 ms) drawn tick by tick for
+// six seconds: it plays through once, and every frame drawn later than 1905 ms
+// after its clock started is the wreck, frame 19.
+TEST_F(EnemiesTest, TheShippedWreckNeverFlickersBackToAnotherFrame)
+{
+    const char* game = std::getenv("KV_GAME_DIR");
+    ASSERT_NE(game, nullptr);
+    placeEnemy(0, 100, 100);
+    SpriteAnim* dying = enemies[0].dieAnim;
+    ASSERT_EQ(dying->load((std::string(game) + "/gfx/enemy").c_str(), "dieenemy.kvs"), 0);
+    ASSERT_EQ(dying->frameCount, 20);
+    passTime(5000);
+    enemies[0].dead = true;
+    enemies[0].hitTime = 0;
+    std::vector<bool> seenBefore(20, false);
+    int wreckDraws = 0;
+    for (int t = 0; t < 510; t++) {
+        advanceClock();
+        fakeDraws.clear();
+        drawEnemies();
+        ASSERT_EQ(fakeDraws.size(), 1u);
+        int frame = 0;
+        while (frame < 20 && dying->frames[frame].texture != fakeDraws[0].texture)
+            frame++;
+        ASSERT_LT(frame, 20);
+        if (enemies[0].hitTime != 0 && curTime - static_cast<float>(enemies[0].hitTime) > 1905.0f) {
+            EXPECT_EQ(frame, 19) << "at " << curTime - static_cast<float>(enemies[0].hitTime) << " ms";
+            wreckDraws++;
+        } else {
+            seenBefore[static_cast<size_t>(frame)] = true;
+        }
+    }
+    for (int frame = 1; frame < 20; frame++)
+        EXPECT_TRUE(seenBefore[static_cast<size_t>(frame)]) << "frame " << frame;
+    EXPECT_GT(wreckDraws, 300);
 }
 
 TEST_F(EnemiesTest, HitFlashEndsOnlyAfterAFullSecond)
