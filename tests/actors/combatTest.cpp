@@ -3,6 +3,7 @@
 // respawn, the particles and the popup.
 #include "actors/actorTestSupport.h"
 #include "graphics/image.h"
+#include "shell/menus.h"
 
 namespace {
 
@@ -68,6 +69,57 @@ TEST_F(CombatTest, TouchingARobotFiveTimesKillsWithKnockBackAndBlinkingBetween)
     EXPECT_EQ(GameState, 4);
     ASSERT_FALSE(fakeTimers.empty());
     EXPECT_EQ(fakeTimers.back().value, 4);
+}
+
+// Switched away or sent to the title during a dark blink, the first player
+// must be seen again once the window is over, from the first frame back.
+TEST_F(CombatTest, APlayerLeftInADarkBlinkIsSeenAgainAfterTheWindow)
+{
+    passTime(1600);
+    standAt(100);
+    auto leaveInADarkBlink = [] {
+        player.hurtTime = static_cast<int>(curTime) - 750;
+        ActorTest::playerTick();
+        ASSERT_FALSE(player.visible);
+    };
+
+    // To the second character and back 900 ms later.
+    leaveInADarkBlink();
+    btnSwitch = 1;
+    playerTick();
+    ASSERT_TRUE(altActive);
+    btnSwitch = 0;
+    switchLatch = false;
+    passTime(900);
+    btnSwitch = 1;
+    playerTick();
+    ASSERT_FALSE(altActive);
+    EXPECT_TRUE(player.visible);
+    btnSwitch = 0;
+    switchLatch = false;
+
+    // Esc to the title, Play 900 ms later: the playing frame drawn right
+    // after that menu update already shows the player.
+    leaveInADarkBlink();
+    storyStart = 1.0; // the story was seen before
+    btnEscape = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 0);
+    passTime(900);
+    menuItem = 0;
+    btnEnter = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 3);
+    EXPECT_TRUE(player.visible);
+
+    // Back at the title inside the window, the blinking goes on where it was.
+    leaveInADarkBlink();
+    btnEscape = 1;
+    updateFrame();
+    btnEnter = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 3);
+    EXPECT_FALSE(player.visible);
 }
 
 TEST_F(CombatTest, TouchAndBulletInOneTickCostTwentyAndATouchBeatsTheSword)
