@@ -63,7 +63,10 @@ TEST_F(CombatTest, TouchingARobotFiveTimesKillsWithKnockBackAndBlinkingBetween)
     for (int hit = 2; hit <= 5; hit++) {
         player.xpos = 100; // back from the last push, so the level's edge is never reached
         const float gap = untilNextHit(400);
-        EXPECT_GE(gap, 1499.0f) << "hit " << hit; // stamps are whole ms, the clock is not
+        // Stamps are whole ms, the clock is not; the next hit lands in the
+        // first tick (11.76 ms) at which the 1500 ms window has passed.
+        EXPECT_GE(gap, 1499.0f) << "hit " << hit;
+        EXPECT_LT(gap, 1500.0f + 11.8f) << "hit " << hit;
         EXPECT_EQ(player.health, 50 - 10 * hit);
     }
     EXPECT_EQ(GameState, 4);
@@ -257,9 +260,15 @@ TEST_F(CombatTest, DyingTickShowsTheDeathAnimationFromFrame52AndRespawnResets)
     player.dx = -1;
     player.vy = 12.0;
     altActive = true;
+    player.facingRight = false;
+    player.jumpLatch = false;
+    player.attacking = true;
     stock = 2;
     GameState = 4;
     onGameTimer(4);
+    EXPECT_TRUE(player.facingRight);
+    EXPECT_TRUE(player.jumpLatch);
+    EXPECT_FALSE(player.attacking);
     EXPECT_EQ(player.xpos, 150);
     EXPECT_EQ(player.ypos, 250);
     EXPECT_EQ(player.cursor->x, 150);

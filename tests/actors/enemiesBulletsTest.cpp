@@ -372,6 +372,18 @@ TEST_F(BulletsTest, HitTestsCullAtTheViewAndWallsAndTheLowerIndexHits)
     bullets[8].x = 399.0;
     scrollX = 400;
     EXPECT_EQ(checkBulletHits(), 8);
+
+    // Edges count: a 3 x 3 bullet just touching each side of the player's
+    // box (400, 200, 30 x 36) hits; half a pixel further out it misses.
+    scrollX = 100;
+    const double touching[4][2] = {{397.0, 210.0}, {430.0, 210.0}, {410.0, 197.0}, {410.0, 236.0}};
+    const double outwards[4][2] = {{-0.5, 0.0}, {0.5, 0.0}, {0.0, -0.5}, {0.0, 0.5}};
+    for (int side = 0; side < 4; side++) {
+        place(20, touching[side][0] + outwards[side][0], touching[side][1] + outwards[side][1]);
+        EXPECT_EQ(checkBulletHits(), -1) << "side " << side;
+        place(20, touching[side][0], touching[side][1]);
+        EXPECT_EQ(checkBulletHits(), 20) << "side " << side;
+    }
 }
 
 TEST_F(BulletsTest, RemovalByOwnerTagTakesInactiveSlotsToo)
