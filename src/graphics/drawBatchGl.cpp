@@ -76,7 +76,7 @@ constexpr int maxGroups = 64;
 
 BatchVertex vertices[maxVertices];  // in call order
 GLushort indices[maxIndices];       // in call order
-GLushort regrouped[maxIndices];     // by state, for DrawOrder::byState
+GLushort regrouped[maxIndices];     // by state, for DrawOrder::byState and keepingOverlaps
 Command commands[maxCommands];
 int vertexCount = 0;
 int indexCount = 0;
