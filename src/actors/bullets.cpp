@@ -154,11 +154,9 @@ int checkBulletHits()
 
 void drawBullets()
 {
-    // One draw call per bullet picture and one for all outlines: where
-    // bullets overlap, orbs may come out above spikes, bullets at the edge of
-    // the view above the others and outlines above other bullets' pictures,
-    // which is all that changes.
-    beginDrawBatch(DrawOrder::byState);
+    // Each bullet's picture, then its outline, a later slot over an earlier
+    // one; the batch groups the draws by picture wherever no overlap sees it.
+    beginDrawBatch(DrawOrder::keepingOverlaps);
     for (Bullet& b : bullets) {
         if (!b.active)
             continue;

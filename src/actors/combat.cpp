@@ -30,10 +30,10 @@ float msSince(int stamp)
 }
 
 // After a hit the first player blinks: hidden for 100 ms of every 200 from
-// 700 ms until the 1500 ms window ends.
-bool visibleWhileRecovering(float t)
+// 700 ms until the 1500 ms window ends; seen again once it has ended.
+bool visibleAfterHit(float t)
 {
-    if (t < 700.0f)
+    if (t < 700.0f || t >= static_cast<float>(invulnerableMs))
         return true;
     const int tenth = static_cast<int>(t / 100.0f); // 7..14
     return tenth % 2 == 0;
@@ -87,6 +87,9 @@ void strikeEnemy(int k)
 void checkPlayerHits()
 {
     const float t = msSince(player.hurtTime);
+    // Every tick, not only while blinking: a player left hidden by a switch or
+    // a trip to the title in a dark blink would otherwise stay unseen.
+    player.visible = visibleAfterHit(t);
     if (t >= static_cast<float>(invulnerableMs)) {
         // A touch beats the sword in the same tick; a bullet can land on top.
         const int touched = findTouchedEnemy();
@@ -102,7 +105,11 @@ void checkPlayerHits()
         return;
     }
     // Recovering: no hit tests, so bullets are neither culled nor hit.
-    player.visible = visibleWhileRecovering(t);
+}
+
+void refreshPlayerVisibility()
+{
+    player.visible = visibleAfterHit(msSince(player.hurtTime));
 }
 
 void checkAltHits()

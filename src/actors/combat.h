@@ -36,6 +36,11 @@ void startSwing();
 // The first player's hit tests while not in knock-back: touches, then the
 // sword, then bullets (vulnerable), or the blinking after a hit. Called by updatePlayer.
 void checkPlayerHits();
+// Shows or hides the first player as the time since its latest hit says:
+// blinking inside the recovery window, seen outside it. Called when play
+// starts again from the title or the story, whose update is followed by a
+// playing frame before any playing update.
+void refreshPlayerVisibility();
 // Knock-back, 10 damage, the swing cancelled. Called by checkPlayerHits.
 void hitPlayer();
 // A sword strike on enemy k: hit flash and 10 damage; a kill removes its

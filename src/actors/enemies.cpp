@@ -163,8 +163,13 @@ void drawEnemies()
         } else if (enemy.dead) {
             if (enemy.hitTime == 0)
                 enemy.hitTime = clockStamp();
-            if (curTime - static_cast<float>(enemy.hitTime) > static_cast<float>(corpseFrameMs))
-                cursor->setFrame(corpseFrame); // every frame from now on: the wreck stays
+            if (curTime - static_cast<float>(enemy.hitTime) > static_cast<float>(corpseFrameMs)) {
+                // The wreck stays: the cursor stops on it. Left running, the
+                // draw below would advance it first and wrap it to the intact
+                // robot for one frame whenever a frame's time ran out.
+                cursor->setFrame(corpseFrame);
+                cursor->stop();
+            }
         }
         cursor->setPos(enemy.x - scrollX, enemy.y);
         cursor->draw();

@@ -18,17 +18,21 @@ enum class DrawOrder {
     // then lines; within each, one call per picture in the order of first
     // use, each draw keeping its place among those of its picture. Only for
     // draws whose overlaps may be reordered that way: tiles that fit their
-    // cells (a cell's accent still comes after every base), and bullets,
-    // where only which of two overlapping bullets lies on top can change.
+    // cells (a cell's accent still comes after every base).
     byState,
+    // By state wherever that changes no pixel: two draws that may cover the
+    // same pixel keep their call order, the later on top; the others are
+    // grouped by state into as few calls as that allows. For draws that
+    // overlap freely in any order, such as the bullets and their outlines.
+    keepingOverlaps,
 };
 
 // False makes every draw go to the GL at once, the straightforward way (the
 // golden drawing test compares the two); true in the game.
 extern bool drawBatching;
 
-// Starts gathering draws. Called by drawBullets, drawParticles and
-// drawTileMap around their loops (and by the text printing).
+// Starts gathering draws. Called by drawBullets, drawEnemies, drawParticles
+// and drawTileMap around their loops (and by the text printing).
 void beginDrawBatch(DrawOrder order);
 // Draws what was gathered and leaves the GL state as the single draws would
 // have left it.

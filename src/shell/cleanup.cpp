@@ -17,7 +17,9 @@ static void releaseTileTables()
 {
     for (int i = 0; i < 100; i++) {
         delete tileMap.getBaseTile(i);
+        tileMap.setBaseTile(nullptr, i); // nothing is left pointing at a freed picture
         delete tileMap.getAccentTile(i);
+        tileMap.setAccentTile(nullptr, i);
     }
 }
 

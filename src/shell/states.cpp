@@ -96,6 +96,7 @@ static void updateGameOver()
 
 void updateFrame()
 {
+    const int before = GameState;
     switch (GameState) {
     case 0: menuInputStep(); break;
     case 1: updateStory(); break;
@@ -108,6 +109,10 @@ void updateFrame()
         return;
     default: break; // 2 and unknown values: nothing
     }
+    // Play starts again from the title or the story: the first player may
+    // have been left there in a dark blink, and this tick's frame shows it.
+    if (GameState == 3 && before != 3)
+        refreshPlayerVisibility();
     frameUpdated = true;
 }
 

@@ -4,6 +4,7 @@
 #include "actors/actorTestSupport.h"
 #include "graphics/image.h"
 #include "graphics/sharedTextures.h"
+#include "shell/menus.h"
 
 namespace {
 
@@ -63,12 +64,66 @@ TEST_F(CombatTest, TouchingARobotFiveTimesKillsWithKnockBackAndBlinkingBetween)
     for (int hit = 2; hit <= 5; hit++) {
         player.xpos = 100; // back from the last push, so the level's edge is never reached
         const float gap = untilNextHit(400);
-        EXPECT_GE(gap, 1499.0f) << "hit " << hit; // stamps are whole ms, the clock is not
+        // Stamps are whole ms, the clock is not; the next hit lands in the
+        // first tick (11.76 ms) at which the 1500 ms window has passed.
+        EXPECT_GE(gap, 1499.0f) << "hit " << hit;
+        EXPECT_LT(gap, 1500.0f + 11.8f) << "hit " << hit;
         EXPECT_EQ(player.health, 50 - 10 * hit);
     }
     EXPECT_EQ(GameState, 4);
     ASSERT_FALSE(fakeTimers.empty());
     EXPECT_EQ(fakeTimers.back().value, 4);
+}
+
+// Switched away or sent to the title during a dark blink, the first player
+// must be seen again once the window is over, from the first frame back.
+TEST_F(CombatTest, APlayerLeftInADarkBlinkIsSeenAgainAfterTheWindow)
+{
+    passTime(1600);
+    standAt(100);
+    auto leaveInADarkBlink = [] {
+        player.hurtTime = static_cast<int>(curTime) - 750;
+        ActorTest::playerTick();
+        ASSERT_FALSE(player.visible);
+    };
+
+    // To the second character and back 900 ms later.
+    leaveInADarkBlink();
+    btnSwitch = 1;
+    playerTick();
+    ASSERT_TRUE(altActive);
+    btnSwitch = 0;
+    switchLatch = false;
+    passTime(900);
+    btnSwitch = 1;
+    playerTick();
+    ASSERT_FALSE(altActive);
+    EXPECT_TRUE(player.visible);
+    btnSwitch = 0;
+    switchLatch = false;
+
+    // Esc to the title, Play 900 ms later: the playing frame drawn right
+    // after that menu update already shows the player.
+    leaveInADarkBlink();
+    storyStart = 1.0; // the story was seen before
+    btnEscape = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 0);
+    passTime(900);
+    menuItem = 0;
+    btnEnter = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 3);
+    EXPECT_TRUE(player.visible);
+
+    // Back at the title inside the window, the blinking goes on where it was.
+    leaveInADarkBlink();
+    btnEscape = 1;
+    updateFrame();
+    btnEnter = 1;
+    updateFrame();
+    ASSERT_EQ(GameState, 3);
+    EXPECT_FALSE(player.visible);
 }
 
 TEST_F(CombatTest, TouchAndBulletInOneTickCostTwentyAndATouchBeatsTheSword)
@@ -206,9 +261,15 @@ TEST_F(CombatTest, DyingTickShowsTheDeathAnimationFromFrame52AndRespawnResets)
     player.dx = -1;
     player.vy = 12.0;
     altActive = true;
+    player.facingRight = false;
+    player.jumpLatch = false;
+    player.attacking = true;
     stock = 2;
     GameState = 4;
     onGameTimer(4);
+    EXPECT_TRUE(player.facingRight);
+    EXPECT_TRUE(player.jumpLatch);
+    EXPECT_FALSE(player.attacking);
     EXPECT_EQ(player.xpos, 150);
     EXPECT_EQ(player.ypos, 250);
     EXPECT_EQ(player.cursor->x, 150);

@@ -1,6 +1,9 @@
 // Enemies and bullets: placement, what each slot shows, the shared volley
 // clock, the motion kinds, culling, hits and removal.
 #include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "actors/actorTestSupport.h"
 #include "support/testUtil.h"
@@ -91,6 +94,43 @@ TEST_F(EnemiesTest, DrawingCullsOnlyAtTheRightAndFreezesTheWreckOnFrame19)
     enemies[0].cursor->setFrame(3);
     drawEnemies(); // every frame from then on
     EXPECT_EQ(enemies[0].cursor->frame, 19);
+}
+
+// The shipped dying animation (20 frames of 95 ms) drawn tick by tick for
+// six seconds: it plays through once, and every frame drawn later than 1905 ms
+// after its clock started is the wreck, frame 19.
+TEST_F(EnemiesTest, TheShippedWreckNeverFlickersBackToAnotherFrame)
+{
+    const char* game = std::getenv("KV_GAME_DIR");
+    ASSERT_NE(game, nullptr);
+    placeEnemy(0, 100, 100);
+    SpriteAnim* dying = enemies[0].dieAnim;
+    ASSERT_EQ(dying->load((std::string(game) + "/gfx/enemy").c_str(), "dieenemy.kvs"), 0);
+    ASSERT_EQ(dying->frameCount, 20);
+    passTime(5000);
+    enemies[0].dead = true;
+    enemies[0].hitTime = 0;
+    std::vector<bool> seenBefore(20, false);
+    int wreckDraws = 0;
+    for (int t = 0; t < 510; t++) {
+        advanceClock();
+        fakeDraws.clear();
+        drawEnemies();
+        ASSERT_EQ(fakeDraws.size(), 1u);
+        int frame = 0;
+        while (frame < 20 && dying->frames[frame].texture != fakeDraws[0].texture)
+            frame++;
+        ASSERT_LT(frame, 20);
+        if (enemies[0].hitTime != 0 && curTime - static_cast<float>(enemies[0].hitTime) > 1905.0f) {
+            EXPECT_EQ(frame, 19) << "at " << curTime - static_cast<float>(enemies[0].hitTime) << " ms";
+            wreckDraws++;
+        } else {
+            seenBefore[static_cast<size_t>(frame)] = true;
+        }
+    }
+    for (int frame = 1; frame < 20; frame++)
+        EXPECT_TRUE(seenBefore[static_cast<size_t>(frame)]) << "frame " << frame;
+    EXPECT_GT(wreckDraws, 300);
 }
 
 TEST_F(EnemiesTest, HitFlashEndsOnlyAfterAFullSecond)
@@ -332,6 +372,18 @@ TEST_F(BulletsTest, HitTestsCullAtTheViewAndWallsAndTheLowerIndexHits)
     bullets[8].x = 399.0;
     scrollX = 400;
     EXPECT_EQ(checkBulletHits(), 8);
+
+    // Edges count: a 3 x 3 bullet just touching each side of the player's
+    // box (400, 200, 30 x 36) hits; half a pixel further out it misses.
+    scrollX = 100;
+    const double touching[4][2] = {{397.0, 210.0}, {430.0, 210.0}, {410.0, 197.0}, {410.0, 236.0}};
+    const double outwards[4][2] = {{-0.5, 0.0}, {0.5, 0.0}, {0.0, -0.5}, {0.0, 0.5}};
+    for (int side = 0; side < 4; side++) {
+        place(20, touching[side][0] + outwards[side][0], touching[side][1] + outwards[side][1]);
+        EXPECT_EQ(checkBulletHits(), -1) << "side " << side;
+        place(20, touching[side][0], touching[side][1]);
+        EXPECT_EQ(checkBulletHits(), 20) << "side " << side;
+    }
 }
 
 TEST_F(BulletsTest, RemovalByOwnerTagTakesInactiveSlotsToo)

@@ -1,5 +1,7 @@
 // Movement of both characters tick by tick: walking, jumping, falling, walls,
 // the scroll of the view and the switch between the two.
+#include <algorithm>
+
 #include "actors/actorTestSupport.h"
 #include "support/testUtil.h"
 
@@ -128,6 +130,28 @@ TEST_F(MovementTest, WalkingOffALedgeFallsAtMostThirtyTwoPixelsATickThenDies)
     ASSERT_EQ(fakeTimers.size(), 1u);
     EXPECT_EQ(fakeTimers[0].ms, 3820);
     EXPECT_EQ(fakeTimers[0].value, 4);
+
+    // Dropped from far above the level (about 1700 px of fall reach the
+    // limit): the fall speeds up to exactly 32 px a tick and stays there.
+    GameState = 3;
+    btnRight = btnJump = 0;
+    player.xpos = 600;
+    player.ypos = -3000;
+    player.vy = 0.0;
+    int fastest = 0;
+    int ticksAtLimit = 0;
+    lastY = player.ypos;
+    for (int t = 0; t < 400 && GameState == 3; t++) {
+        playerTick();
+        EXPECT_LE(player.vy, 32.0);
+        fastest = std::max(fastest, player.ypos - lastY);
+        ticksAtLimit += player.ypos - lastY == 32 ? 1 : 0;
+        lastY = player.ypos;
+    }
+    EXPECT_EQ(fastest, 32);
+    EXPECT_GT(ticksAtLimit, 20);
+    EXPECT_EQ(player.vy, 32.0);
+    EXPECT_EQ(GameState, 4);
 }
 
 TEST_F(MovementTest, WallAtThreeTwentyStopsTheRightEdgeAtThreeNineteenWithoutScrolling)

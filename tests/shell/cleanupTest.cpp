@@ -5,6 +5,7 @@
 #include "actors/enemies.h"
 #include "actors/player.h"
 #include "graphics/anim.h"
+#include "world/map.h"
 
 namespace {
 
@@ -40,7 +41,15 @@ TEST_F(CleanupTest, ReleasesEveryActorSpriteAndCursorAndSkipsEmptyEnemySlots)
     placeEnemy(3, 100, 100);
     placeEnemy(7, 200, 100);
     AnimCursor* overlay = bullets[999].overlayCursor;
+    for (const int i : {0, 41, 99}) {
+        tileMap.baseTiles[i] = new SpriteAnim();
+        tileMap.accentTiles[i] = new SpriteAnim();
+    }
     cleanup();
+    for (int i = 0; i < 100; i++) {
+        EXPECT_EQ(tileMap.baseTiles[i], nullptr) << "tile entry " << i;
+        EXPECT_EQ(tileMap.accentTiles[i], nullptr) << "tile entry " << i;
+    }
     EXPECT_EQ(player.animLeft, nullptr);
     EXPECT_EQ(player.animDeath, nullptr);
     EXPECT_EQ(player.cursor, nullptr);

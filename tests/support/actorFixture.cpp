@@ -20,8 +20,8 @@ void release(T*& object)
     object = nullptr;
 }
 
-// Frees every actor sprite and cursor that is still held: a test may have run
-// the shutdown cleanup, which frees only some of them.
+} // namespace
+
 void releaseActorSprites()
 {
     for (SpriteAnim** anim : {&player.animLeft, &player.animRight, &player.animUpLeft, &player.animUpRight,
@@ -38,8 +38,6 @@ void releaseActorSprites()
         release(b.overlayCursor);
     }
 }
-
-} // namespace
 
 void resetActors()
 {

@@ -12,6 +12,11 @@
 // unit and the device tests alike, so it resets no fakes.
 void resetActors();
 
+// Frees every actor sprite and cursor that is still held (a test may have run
+// the shutdown cleanup, which frees only some of them, or loaded its own);
+// the next resetActors loads them again.
+void releaseActorSprites();
+
 // Makes tileMap the level drawn by rows, top row first, 1 to 15 rows of equal
 // length (20..400): '#' solid, 'E' enemy marker, anything else empty. Missing
 // rows at the bottom are empty. Picture tables are left alone.
