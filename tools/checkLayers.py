@@ -23,15 +23,6 @@ ALLOWED = {
     "shell": {"core", "audio", "graphics", "input", "world", "actors"},
 }
 
-# Upward includes that are known and waiting for a move, as (file, header).
-# Each one must still exist: a stale entry fails the check, so the list can
-# only shrink.
-KNOWN = {
-    # The switch latch is defined with the characters; the input callbacks
-    # clear it when the switch button is released.
-    ("input/input.cpp", "actors/player.h"),
-}
-
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 
 
@@ -50,7 +41,6 @@ def target_folder(src, file_dir, header):
 
 def check(src):
     problems = []
-    seen_known = set()
     for folder in sorted(os.listdir(src)):
         if not os.path.isdir(os.path.join(src, folder)):
             continue
@@ -71,12 +61,7 @@ def check(src):
                         target = target_folder(src, root, m.group(1))
                         if target is None or target == folder or target in ALLOWED[folder]:
                             continue
-                        if (rel_file, m.group(1)) in KNOWN:
-                            seen_known.add((rel_file, m.group(1)))
-                            continue
                         problems.append(f"{rel_file}:{number}: {folder}/ includes {m.group(1)}")
-    for file, header in sorted(KNOWN - seen_known):
-        problems.append(f"{file}: no longer includes {header}; remove it from KNOWN")
     return problems
 
 

@@ -5,6 +5,7 @@
 #include "actors/combat.h"
 #include "core/gameState.h"
 #include "core/settings.h"
+#include "input/input.h"
 #include "graphics/anim.h"
 
 Player player;
@@ -20,7 +21,6 @@ int altTimeLeft = 30;
 SpriteAnim* altAnim = nullptr;
 AnimCursor* altCursor = nullptr;
 bool altActive = false;
-bool switchLatch = false;
 
 namespace {
 

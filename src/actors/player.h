@@ -53,7 +53,6 @@ extern int altTimeLeft;         // remaining countdown, seconds; shown by the HU
 extern SpriteAnim* altAnim;     // its only animation
 extern AnimCursor* altCursor;   // its playback; position is the sprite's screen position
 extern bool altActive;          // the second character is the one in play
-extern bool switchLatch;        // switch button acted on and not yet released
 
 // Loads both characters' sprites (the set chosen by settings.swapP1) and sets
 // the starting positions, lives, health and time. Called once by main after

@@ -3,7 +3,6 @@
 
 #include "graphics/screenshot.h"
 
-#include "actors/player.h"
 #include "core/settings.h"
 
 KeyBindings keyBindings;
@@ -17,6 +16,7 @@ int btnSword = 0;
 int btnSwitch = 0;
 int btnEnter = 0;
 int btnEscape = 0;
+bool switchLatch = false;
 
 int joyLastButtons = 0;
 int joyLastX = 0;

@@ -30,6 +30,9 @@ extern int btnSword;  // 0 or 1
 extern int btnSwitch; // 0 or 1
 extern int btnEnter;  // 0 or 1: key 13 or 10
 extern int btnEscape; // 0 or 1: key 27
+// The switch button has been acted on and not yet released: a switch needs a
+// fresh press. Set by the character update, cleared here on release.
+extern bool switchLatch;
 
 // ---- Joystick reading of the previous poll -----------------------------------
 extern int joyLastButtons; // button bits

@@ -3,7 +3,7 @@
 // game-over screens.
 #pragma once
 
-// altActive, switchLatch, altTimeLeft and altTimeMax belong to the characters;
+// altActive, altTimeLeft and altTimeMax belong to the characters;
 // GameState, stock, the timer values and the timer and exit seams to core.
 #include "actors/player.h"
 #include "core/gameState.h"
