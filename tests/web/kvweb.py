@@ -4,7 +4,7 @@ Chromium with a fresh profile, and a DevTools-protocol session on its page.
 Keys go in through Input.dispatchKeyEvent; Emscripten's GLUT reads only the
 DOM keyCode (windowsVirtualKeyCode here) and the modifier flags. Page state is
 read with Runtime.evaluate from the page's read-only hooks (window.kvFrames,
-Module.kvDebugState(), window.kvLastDownload, the mixer counter). Nothing
+Module.kvDebugState(), Module.kvMixerCounts()). Nothing
 here waits a guessed time for a frame: every wait polls a condition.
 
 Environment: KV_WEB_DIST (the folder to serve, default build-web/dist of
@@ -270,7 +270,7 @@ class Page:
                         "%d drawn frames" % count)
 
     def state(self):
-        return json.loads(self.eval("JSON.stringify(Module.kvDebugState())"))
+        return json.loads(self.eval("Module.kvDebugState()"))
 
     def key(self, name, down):
         key, code, key_code = KEYS[name]
@@ -314,8 +314,14 @@ class Page:
         picture at exactly width x height (the page may put a line of text
         beside the canvas). Returns the canvas box."""
         self.open(url, width, height)
-        rect = wait_for(lambda: (self.eval("!!document.querySelector('canvas')") and
-                                 self.canvas_rect()), 60, "the canvas")
+        # The page places the canvas once the game runs.
+        try:
+            wait_for(lambda: self.frames() > 0, 120, "the first drawn frame")
+        except TimeoutError as e:
+            self.pump()
+            raise TimeoutError("%s (page status %s, errors %s, console %s)" % (
+                e, self.eval("window.kvStatus"), self.errors, self.console[-8:])) from None
+        rect = self.canvas_rect()
         if (round(rect[2]), round(rect[3])) != (width, height):
             view = self.eval("[window.innerWidth, window.innerHeight]")
             self.send("Emulation.setDeviceMetricsOverride",
