@@ -7,6 +7,11 @@
 #   bash tools/dev.sh bench     install packages, build, print the performance
 #                               figures against their targets (bench/perfSuite.py);
 #                               `bench --smoke` runs it briefly, as CI does
+#   bash tools/dev.sh web-dist  install packages, build the browser version into
+#                               build-web/ and write build-web/dist/, a folder
+#                               for any static web host
+#   bash tools/dev.sh web       the same, then serve build-web/dist on 127.0.0.1
+#                               (port KV_WEB_PORT, or a free one) and print the URL
 # Set KV_SANITIZE=1 to build into build-asan with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -22,10 +27,12 @@ packages=(
   dpkg-dev file desktop-file-utils
   clang libclang-rt-14-dev valgrind
 )
+# The browser build also needs Emscripten and apt-get source's unpacker.
+web_packages=(emscripten dpkg-dev xz-utils bzip2 make)
 
 install_packages() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -70,8 +77,19 @@ case "${1:-}" in
     dir=$(build | tail -n 1)
     exec /usr/bin/python3 bench/perfSuite.py "$dir" "${@:2}"
     ;;
+  web-dist)
+    install_packages "${web_packages[@]}"
+    bash tools/web/build.sh
+    ;;
+  web)
+    install_packages "${web_packages[@]}"
+    dist=$(bash tools/web/build.sh | tail -n 1)
+    port=${KV_WEB_PORT:-$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')}
+    echo "KelVantis in the browser: http://127.0.0.1:$port/"
+    exec python3 -m http.server --bind 127.0.0.1 --directory "$dist" "$port"
+    ;;
   *)
-    echo "usage: bash tools/dev.sh play|test|package|bench [--smoke]" >&2
+    echo "usage: bash tools/dev.sh play|test|package|bench [--smoke]|web|web-dist" >&2
     exit 2
     ;;
 esac

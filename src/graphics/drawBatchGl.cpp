@@ -26,6 +26,9 @@
 #include "graphics/clipSpace.h"
 #include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
+#ifdef __EMSCRIPTEN__
+#include "graphics/webGlState.h"
+#endif
 
 bool drawBatching = true;
 
@@ -110,14 +113,26 @@ void readStartState()
 {
     glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
     glGetFloatv(GL_MODELVIEW_MATRIX, left.modelView.m);
+#ifdef __EMSCRIPTEN__
+    // WebGL knows neither the current colour nor GL_TEXTURE_2D as a
+    // capability, and names the blend factors of both parts.
+    kvGlCurrentColour(left.colour);
+    left.textured = kvGlTexturing() != 0;
+#else
     glGetFloatv(GL_CURRENT_COLOR, left.colour);
     left.textured = isEnabled(GL_TEXTURE_2D);
+#endif
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     left.texture = static_cast<GLuint>(bound);
     left.blended = isEnabled(GL_BLEND);
+#ifdef __EMSCRIPTEN__
+    glGetIntegerv(GL_BLEND_SRC_RGB, &left.blendSource);
+    glGetIntegerv(GL_BLEND_DST_RGB, &left.blendDestination);
+#else
     glGetIntegerv(GL_BLEND_SRC, &left.blendSource);
     glGetIntegerv(GL_BLEND_DST, &left.blendDestination);
+#endif
     glGetFloatv(GL_LINE_WIDTH, &left.lineWidth);
 }
 

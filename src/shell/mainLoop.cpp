@@ -16,6 +16,9 @@
 #include "input/input.h"
 #include "shell/settings.h"
 #include "world/map.h"
+#ifdef __EMSCRIPTEN__
+#include "shell/webPage.h"
+#endif
 
 bool initWindow()
 {
@@ -30,6 +33,11 @@ bool initWindow()
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);
     glutReshapeFunc(onReshape);
+#ifdef __EMSCRIPTEN__
+    // The browser's GLUT has no key-repeat switch and no joystick.
+    registerWebInput();
+    glutTimerFunc(11, onClockTick, 1);
+#else
     glutKeyboardFunc(onKeyDown);
     glutSpecialFunc(onSpecialDown);
     glutKeyboardUpFunc(onKeyUp);
@@ -38,6 +46,7 @@ bool initWindow()
     glutTimerFunc(11, onClockTick, 1);
     // Must come after the window exists: freeglut aborts otherwise.
     glutIgnoreKeyRepeat(1);
+#endif
 
     if (loadFont() == 0) {
         // Without a font nothing can be shown; say why the game ends instead
@@ -53,6 +62,9 @@ bool initWindow()
     glAlphaFunc(GL_GREATER, 0.1f);
     glEnable(GL_ALPHA_TEST);
 
+#ifndef __EMSCRIPTEN__
+    // A browser goes full screen only from a key press or a click; the page
+    // asks for it at the first key press when the option is on.
     if (settings.fullscreen != 0) {
         // Without a window manager freeglut keeps the window's position when it
         // goes full screen, leaving part of the picture off-screen: move it to
@@ -60,6 +72,7 @@ bool initWindow()
         glutPositionWindow(0, 0);
         glutFullScreen();
     }
+#endif
     return true;
 }
 

@@ -17,6 +17,9 @@
 #include "shell/settings.h"
 #include "shell/states.h"
 #include "world/map.h"
+#ifdef __EMSCRIPTEN__
+#include "shell/webPage.h"
+#endif
 
 // The neutral colour every screen returns to.
 static void colourWhite()
@@ -135,4 +138,7 @@ void drawFrame()
         drawControlsHelp();
     takePendingScreenshot(); // an F2 shot reads this frame's back buffer before the swap
     glutSwapBuffers();
+#ifdef __EMSCRIPTEN__
+    webFrameShown();
+#endif
 }
