@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # One-stop developer script for a fresh Debian 12 machine.
 #   bash tools/dev.sh play   install packages, build, start the game
-#   bash tools/dev.sh test   install packages, build, run every test
+#   bash tools/dev.sh test   install packages, build, run every test (the
+#                            browser build's too, except with KV_SANITIZE=1)
+#   bash tools/dev.sh web-test  the browser build (web-dist) and its tests in
+#                               headless Chromium (tests/web/)
 #   bash tools/dev.sh package   install packages, build, write the Debian
 #                               package build/kelvantis_<version>_<arch>.deb
 #   bash tools/dev.sh bench     install packages, build, print the performance
@@ -30,6 +33,9 @@ packages=(
 # The browser build also needs Emscripten and apt-get source's unpacker.
 web_packages=(emscripten dpkg-dev xz-utils bzip2 make)
 
+# The browser tests drive Debian's Chromium over the DevTools protocol.
+web_test_packages=(chromium python3-websocket python3-pil xvfb xdotool)
+
 install_packages() {
   local missing=()
   for p in "${packages[@]}" "$@"; do
@@ -53,6 +59,18 @@ build() {
   echo "$dir"
 }
 
+# Builds the browser version's folder and runs its tests against it; the
+# desktop build in $1 draws the reference title. Prints how long it took.
+web_tests() {
+  local t
+  t=$(date +%s)
+  install_packages "${web_test_packages[@]}"
+  bash tools/dev.sh web-dist >&2
+  KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
+    /usr/bin/python3 tests/web/test_web.py
+  echo "browser build and tests took $(( $(date +%s) - t )) s"
+}
+
 case "${1:-}" in
   play)
     install_packages
@@ -63,8 +81,19 @@ case "${1:-}" in
   test)
     install_packages
     dir=$(build | tail -n 1)
-    cd "$dir"
-    ctest --output-on-failure -j"$(nproc)"
+    status=0
+    (cd "$dir" && ctest --output-on-failure -j"$(nproc)") || status=$?
+    # The browser build is the normal one compiled again: its tests run once,
+    # with the normal build, not with the sanitizers.
+    if [ "${KV_SANITIZE:-0}" != 1 ]; then
+      web_tests "$dir" || status=$?
+    fi
+    exit $status
+    ;;
+  web-test)
+    install_packages
+    dir=$(build | tail -n 1)
+    web_tests "$dir"
     ;;
   package)
     install_packages
@@ -89,7 +118,7 @@ case "${1:-}" in
     exec python3 -m http.server --bind 127.0.0.1 --directory "$dist" "$port"
     ;;
   *)
-    echo "usage: bash tools/dev.sh play|test|package|bench [--smoke]|web|web-dist" >&2
+    echo "usage: bash tools/dev.sh play|test|web-test|package|bench [--smoke]|web|web-dist" >&2
     exit 2
     ;;
 esac
