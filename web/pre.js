@@ -85,6 +85,8 @@ function handOver(path, name, type) {
 // for the page in case the game stops.
 var kvLastLines = [];
 function kvKeepLine(line) {
+  if (!line.trim())
+    return;
   kvLastLines.push(line);
   if (kvLastLines.length > 6)
     kvLastLines.shift();
