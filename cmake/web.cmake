@@ -36,7 +36,7 @@ add_executable(kelvantis src/shell/main.cpp)
 target_link_libraries(kelvantis PRIVATE kvlogic kvplatform)
 set_target_properties(kelvantis PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} SUFFIX .js)
 
-set(KV_WEB_EXPORTS _main _kvDebugState _kvViewport _kvMixerCounts _kvFullScreenSetting _free)
+set(KV_WEB_EXPORTS _main _kvDebugState _kvViewport _kvMixerCounts _kvFullScreenSetting)
 string(REPLACE ";" "," KV_WEB_EXPORTS "${KV_WEB_EXPORTS}")
 target_link_options(kelvantis PRIVATE
   -sLEGACY_GL_EMULATION=1

@@ -30,9 +30,19 @@ Module.preRun.push(function() {
   });
 });
 
-// Each file the game writes is acted on when it closes it.
+// The game writes each file under a temporary name and renames it into
+// place; a file is acted on when it arrives under its own name.
 function watchPlayerFiles() {
-  var write = FS.write, close = FS.close;
+  var write = FS.write, close = FS.close, rename = FS.rename;
+  function arrived(path) {
+    if (path.charAt(0) !== '/')
+      path = FS.cwd() + '/' + path;
+    path = PATH.normalize(path);
+    if (path === '/player/kv.cfg')
+      keepOptions();
+    else if (path === '/player/screenshot.png')
+      handOver(path, 'screenshot.png', 'image/png');
+  }
   FS.write = function(stream) {
     stream.kvWritten = true;
     return write.apply(null, arguments);
@@ -40,10 +50,13 @@ function watchPlayerFiles() {
   FS.close = function(stream) {
     var path = stream.kvWritten ? stream.path : null;
     var result = close.apply(null, arguments);
-    if (path === '/player/kv.cfg')
-      keepOptions();
-    else if (path === '/player/screenshot.png')
-      handOver(path, 'screenshot.png', 'image/png');
+    if (path)
+      arrived(path);
+    return result;
+  };
+  FS.rename = function(from, to) {
+    var result = rename.apply(null, arguments);
+    arrived(to);
     return result;
   };
 }
@@ -72,6 +85,8 @@ function handOver(path, name, type) {
 // for the page in case the game stops.
 var kvLastLines = [];
 function kvKeepLine(line) {
+  if (!line.trim())
+    return;
   kvLastLines.push(line);
   if (kvLastLines.length > 6)
     kvLastLines.shift();

@@ -104,10 +104,12 @@ struct LeftState {
 };
 LeftState left;
 
+#ifndef __EMSCRIPTEN__
 bool isEnabled(GLenum capability)
 {
     return glIsEnabled(capability) == GL_TRUE;
 }
+#endif
 
 void readStartState()
 {
@@ -115,25 +117,26 @@ void readStartState()
     glGetFloatv(GL_MODELVIEW_MATRIX, left.modelView.m);
 #ifdef __EMSCRIPTEN__
     // WebGL knows neither the current colour nor GL_TEXTURE_2D as a
-    // capability, and names the blend factors of both parts.
+    // capability, and waits for the GPU to answer the rest.
     kvGlCurrentColour(left.colour);
     left.textured = kvGlTexturing() != 0;
+    int state[4];
+    kvGlDrawState(state, &left.lineWidth);
+    left.texture = static_cast<GLuint>(state[0]);
+    left.blended = state[1] != 0;
+    left.blendSource = state[2];
+    left.blendDestination = state[3];
 #else
     glGetFloatv(GL_CURRENT_COLOR, left.colour);
     left.textured = isEnabled(GL_TEXTURE_2D);
-#endif
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     left.texture = static_cast<GLuint>(bound);
     left.blended = isEnabled(GL_BLEND);
-#ifdef __EMSCRIPTEN__
-    glGetIntegerv(GL_BLEND_SRC_RGB, &left.blendSource);
-    glGetIntegerv(GL_BLEND_DST_RGB, &left.blendDestination);
-#else
     glGetIntegerv(GL_BLEND_SRC, &left.blendSource);
     glGetIntegerv(GL_BLEND_DST, &left.blendDestination);
-#endif
     glGetFloatv(GL_LINE_WIDTH, &left.lineWidth);
+#endif
 }
 
 void putBackState()

@@ -35,7 +35,7 @@ bool initWindow()
     glutReshapeFunc(onReshape);
 #ifdef __EMSCRIPTEN__
     // The browser's GLUT has no key-repeat switch and no joystick.
-    registerWebInput();
+    startWebPlatform();
     glutTimerFunc(11, onClockTick, 1);
 #else
     glutKeyboardFunc(onKeyDown);
@@ -146,7 +146,15 @@ void onDisplay()
 
 void onClockTick(int /*value*/)
 {
+#ifdef __EMSCRIPTEN__
+    // The browser's GLUT would draw at the screen's next refresh, 60 times a
+    // second on most screens: fewer frames than ticks, and the actors, which
+    // move once per drawn frame, would slow down. So the frame is drawn at
+    // once, as freeglut does on the desktop right after the timer.
+    onDisplay();
+#else
     glutPostRedisplay();
+#endif
     const int delay = advanceClock();
     glutTimerFunc(delay, onClockTick, 1);
 }

@@ -11,6 +11,7 @@
 #include "actors/player.h"
 #include "audio/fsound.h"
 #include "graphics/anim.h"
+#include "graphics/webGlState.h"
 #include "input/input.h"
 #include "shell/mainLoop.h"
 #include "shell/settings.h"
@@ -97,8 +98,9 @@ void pollGamepad(int)
 
 } // namespace
 
-void registerWebInput()
+void startWebPlatform()
 {
+    kvGlWatchState();
     glutKeyboardFunc(keyDown);
     glutSpecialFunc(specialDown);
     glutKeyboardUpFunc(keyUp);

@@ -3,9 +3,11 @@
 // read-only hooks. Browser build only.
 #pragma once
 
-// Registers the keyboard callbacks (dropping the browser's repeated key-downs,
+// Starts following the GL state the draw batches read (webGlState.h),
+// registers the keyboard callbacks (dropping the browser's repeated key-downs,
 // as glutIgnoreKeyRepeat does on the desktop) and starts the gamepad poll that
-// stands in for GLUT's joystick callback. Called by initWindow.
-void registerWebInput();
+// stands in for GLUT's joystick callback. Called by initWindow once the
+// window exists, before anything is drawn.
+void startWebPlatform();
 // Counts a drawn frame for the page (window.kvFrames). Called after each swap.
 void webFrameShown();
