@@ -7,6 +7,7 @@ KV_BINARY / KV_GAME_DIR the desktop build whose title is the reference,
 default build/kelvantis and build/game)."""
 import io
 import os
+import shutil
 import sys
 import tempfile
 import unittest
@@ -109,6 +110,7 @@ class WebBuildTest(unittest.TestCase):
     def test_f2_downloads_a_png_of_the_canvas(self):
         p = self.open_title()
         folder = tempfile.mkdtemp(prefix="kvweb-download-")
+        self.addCleanup(shutil.rmtree, folder, True)
         p.allow_downloads(folder)
         shown = decode(p.capture_canvas())
         p.press("F2")
