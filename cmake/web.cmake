@@ -25,7 +25,7 @@ add_library(kvplatform OBJECT)
 target_include_directories(kvplatform PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(kvplatform PUBLIC kvweblibs)
 
-foreach(sub shell input graphics world actors audio)
+foreach(sub core shell input graphics world actors audio)
   add_subdirectory(src/${sub})
 endforeach()
 # The page's side of the platform layer: key repeats, the gamepad, the
