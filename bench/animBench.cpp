@@ -2,9 +2,9 @@
 // AnimCursor against the game clock (draws go to the logging fake).
 #include <benchmark/benchmark.h>
 
+#include "core/gameClock.h"
 #include "graphics/anim.h"
 #include "graphics/image.h"
-#include "shell/mainLoop.h"
 #include "support/fakeGraphics.h"
 
 namespace {

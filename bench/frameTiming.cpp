@@ -43,6 +43,7 @@
 #include "actors/combat.h"
 #include "actors/enemies.h"
 #include "actors/player.h"
+#include "core/gameClock.h"
 #include "graphics/anim.h"
 #include "graphics/drawBatch.h"
 #include "graphics/image.h"

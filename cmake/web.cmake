@@ -25,7 +25,7 @@ add_library(kvplatform OBJECT)
 target_include_directories(kvplatform PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(kvplatform PUBLIC kvweblibs)
 
-foreach(sub shell input graphics world actors audio)
+foreach(sub core shell input graphics world actors audio)
   add_subdirectory(src/${sub})
 endforeach()
 # The page's side of the platform layer: key repeats, the gamepad, the
@@ -41,6 +41,7 @@ string(REPLACE ";" "," KV_WEB_EXPORTS "${KV_WEB_EXPORTS}")
 target_link_options(kelvantis PRIVATE
   -sLEGACY_GL_EMULATION=1
   -sALLOW_MEMORY_GROWTH=1
+  -sENVIRONMENT=web
   -sEXPORTED_FUNCTIONS=${KV_WEB_EXPORTS}
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,FS
   -sFORCE_FILESYSTEM=1

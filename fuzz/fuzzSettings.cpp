@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/settings.h"
 #include "fuzzFiles.h"
-#include "shell/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

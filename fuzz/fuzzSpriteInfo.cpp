@@ -2,9 +2,9 @@
 // or fails, and a cursor then plays whatever loaded for a while.
 #include <cstdint>
 
+#include "core/gameClock.h"
 #include "fuzzFiles.h"
 #include "graphics/anim.h"
-#include "shell/mainLoop.h"
 #include "support/fakeGraphics.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -30,6 +30,26 @@ Module.preRun.push(function() {
   });
 });
 
+// The preloaded data is read-only, as the installed game's is. It is all in
+// place once the run dependencies are met, just before the game starts.
+function protectData(path) {
+  if (FS.isDir(FS.stat(path).mode)) {
+    FS.readdir(path).forEach(function(name) {
+      if (name !== '.' && name !== '..')
+        protectData(path + '/' + name);
+    });
+    FS.chmod(path, 365 /* 0555 */);
+  } else {
+    FS.chmod(path, 292 /* 0444 */);
+  }
+}
+var kvPageReady = Module.onRuntimeInitialized;
+Module.onRuntimeInitialized = function() {
+  protectData('/game');
+  if (kvPageReady)
+    kvPageReady();
+};
+
 // The game writes each file under a temporary name and renames it into
 // place; a file is acted on when it arrives under its own name.
 function watchPlayerFiles() {

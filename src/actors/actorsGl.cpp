@@ -6,7 +6,7 @@
 #include "actors/combat.h"
 #include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
-#include "shell/mainLoop.h"
+#include "graphics/sharedTextures.h"
 
 void drawParticleDot(float x, float y, float red, float life)
 {

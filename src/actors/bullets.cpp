@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "actors/player.h"
+#include "core/gameClock.h"
 #include "graphics/anim.h"
 #include "graphics/drawBatch.h"
-#include "shell/mainLoop.h"
 #include "world/map.h"
 
 Bullet bullets[bulletSlots];

@@ -8,11 +8,12 @@
 #include "actors/bullets.h"
 #include "actors/enemies.h"
 #include "actors/player.h"
+#include "core/gameClock.h"
+#include "core/gameState.h"
 #include "graphics/anim.h"
 #include "graphics/drawBatch.h"
 #include "graphics/quads.h"
-#include "shell/mainLoop.h"
-#include "shell/states.h"
+#include "graphics/sharedTextures.h"
 #include "world/map.h"
 
 Particle particles[particleCount];

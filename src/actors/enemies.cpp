@@ -5,9 +5,9 @@
 #include "actors/bullets.h"
 #include "actors/combat.h"
 #include "actors/player.h"
+#include "core/gameClock.h"
 #include "graphics/anim.h"
 #include "graphics/drawBatch.h"
-#include "shell/mainLoop.h"
 #include "world/map.h"
 
 Enemy enemies[enemySlots];

@@ -6,12 +6,13 @@
 // double truncate toward zero, as do negative integer divisions.
 #include <cstdio>
 
+#include "actors/collision.h"
 #include "actors/combat.h"
 #include "actors/player.h"
+#include "core/gameClock.h"
+#include "core/gameState.h"
 #include "graphics/anim.h"
 #include "input/input.h"
-#include "shell/mainLoop.h"
-#include "shell/states.h"
 #include "world/map.h"
 
 namespace {

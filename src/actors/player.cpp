@@ -3,9 +3,9 @@
 #include "actors/player.h"
 
 #include "actors/combat.h"
+#include "core/gameState.h"
+#include "core/settings.h"
 #include "graphics/anim.h"
-#include "shell/settings.h"
-#include "shell/states.h"
 
 Player player;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "audio/fsound.h"
-#include "shell/settings.h"
+#include "core/settings.h"
 
 FSOUND_STREAM* musicStream = nullptr;
 FSOUND_SAMPLE* samples[3] = {nullptr, nullptr, nullptr};

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "core/gameClock.h"
+#include "core/textScan.h"
 #include "graphics/image.h"
 #include "graphics/quads.h"
-#include "shell/mainLoop.h"
-#include "shell/textScan.h"
 
 namespace {
 

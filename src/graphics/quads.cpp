@@ -7,7 +7,7 @@
 
 #include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
-#include "shell/mainLoop.h"
+#include "graphics/sharedTextures.h"
 
 float bgScroll = 0.0f;
 float overlayScroll = 0.5f;

@@ -3,8 +3,8 @@
 
 #include "graphics/screenshot.h"
 
-#include "shell/settings.h"
-#include "shell/states.h"
+#include "actors/player.h"
+#include "core/settings.h"
 
 KeyBindings keyBindings;
 

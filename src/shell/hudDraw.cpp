@@ -1,7 +1,7 @@
 // Readouts, drawing side.
+#include "core/gameClock.h"
 #include "graphics/font.h"
 #include "shell/hud.h"
-#include "shell/mainLoop.h"
 #include "shell/states.h"
 
 void drawFps(float frameTime, bool debug)

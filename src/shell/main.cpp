@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/gameClock.h"
 #include "shell/mainLoop.h"
 
 int main(int argc, char** argv)

@@ -1,48 +1,11 @@
-// Start-up, the GLUT callbacks, the game clock and the update/draw handshake.
+// Start-up, the GLUT callbacks and the update/draw handshake. The game clock
+// itself is core/gameClock.h; the shared pictures are graphics/sharedTextures.h.
 #pragma once
 
-struct Texture;
+extern bool frameUpdated; // an update has run and has not been drawn yet
 
-// ---- Game clock -----------------------------------------------------------
-extern float curTime;       // game clock in ms; advanced only by advanceClock (85 ticks = 1000 ms)
-extern float lastTime;      // curTime just before the latest tick
-extern bool frameUpdated;   // an update has run and has not been drawn yet
-extern bool debugMode;      // debug run: 1 ms per tick, debug readouts; set by the title menu
-
-// ---- Pictures shared by several screens (created at start-up, never freed) --
-extern Texture* bgTexture;        // "gfx/bg.jpg", the scrolling background
-extern Texture* storyMapTexture;  // "gfx/storymap.jpg", story screen picture
-extern Texture* emblemTexture;    // "gfx/yrere.bmp", rotating emblem (story, game over)
-extern Texture* timeBonusTexture; // "gfx/timebonus.bmp", time bonus popup
-extern Texture* gameOverTexture;  // "gfx/gameover.jpg", game-over picture
-extern Texture* pixelTexture;     // "gfx/pixel.bmp", death-particle dot
-
-// One normal tick adds this single-precision step (about 1000/85 ms).
-constexpr float clockStep = 11.7647f;
 // Target aspect of the 640x480 logical screen, a hair above 4/3.
 constexpr float targetAspect = 1.3333334f;
-
-// curTime truncated toward zero and held inside the int range: the time stamp
-// that actors and animation cursors store.
-int clockStamp();
-// v truncated toward zero and held inside the int range (NaN gives 0), for
-// positions and times computed in floating point. Inline: the bullets call it
-// for every slot every tick.
-inline int truncateToInt(double v)
-{
-    if (v != v)
-        return 0;
-    if (v >= 2147483647.0)
-        return 2147483647;
-    if (v <= -2147483648.0)
-        return -2147483647 - 1;
-    return static_cast<int>(v);
-}
-
-// Advances curTime by one tick (1.0 in debug runs) and records lastTime.
-// Returns the delay in real ms before the next tick (11, or 1 in debug runs).
-// Called by onClockTick; tests call it directly.
-int advanceClock();
 
 // Viewport of a window: the 640x480 picture letter- or pillar-boxed inside it.
 struct Viewport {

@@ -1,44 +1,11 @@
-// Game clock, viewport arithmetic and the update/draw handshake. No GLUT here:
+// Viewport arithmetic and the update/draw handshake. No GLUT here:
 // the GLUT callbacks in mainLoop.cpp call these.
 #include "shell/mainLoop.h"
-
-#include <climits>
+#include "shell/states.h"
 
 #include "shell/states.h"
 
-float curTime = 0.0f;
-float lastTime = 0.0f;
 bool frameUpdated = false;
-bool debugMode = false;
-
-Texture* bgTexture = nullptr;
-Texture* storyMapTexture = nullptr;
-Texture* emblemTexture = nullptr;
-Texture* timeBonusTexture = nullptr;
-Texture* gameOverTexture = nullptr;
-Texture* pixelTexture = nullptr;
-
-int clockStamp()
-{
-    if (!(curTime < 2147483520.0f)) // the largest float below 2^31; also catches NaN
-        return INT_MAX;
-    if (curTime < -2147483520.0f)
-        return INT_MIN;
-    return static_cast<int>(curTime);
-}
-
-int advanceClock()
-{
-    lastTime = curTime;
-    // The sum is formed in double and stored back in single precision, so 85
-    // normal ticks from 0 give 1000.00006, not 1000.
-    if (!debugMode) {
-        curTime = static_cast<float>(static_cast<double>(curTime) + static_cast<double>(clockStep));
-        return 11;
-    }
-    curTime = static_cast<float>(static_cast<double>(curTime) + 1.0);
-    return 1;
-}
 
 Viewport computeViewport(int width, int height)
 {

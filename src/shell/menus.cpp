@@ -6,9 +6,9 @@
 
 #include "audio/fsound.h"
 #include "audio/sound.h"
+#include "core/gameClock.h"
+#include "core/settings.h"
 #include "input/input.h"
-#include "shell/mainLoop.h"
-#include "shell/settings.h"
 #include "shell/states.h"
 
 int menuItem = 0;

@@ -9,20 +9,20 @@
 #include "actors/enemies.h"
 #include "actors/player.h"
 #include "audio/sound.h"
+#include "core/gameClock.h"
 #include "input/input.h"
 #include "shell/cleanup.h"
 #include "shell/mainLoop.h"
 #include "shell/menus.h"
+#include "shell/states.h"
 #include "world/map.h"
 
-int GameState = 0;
 double storyStart = 0.0;
 float storyFade = 1.0f;
 int storyAngle = 0;
 float sceneBrightness = 1.0f;
 float gameOverFade = 0.0f;
 int gameOverAngle = 0;
-int stock = 3;
 
 void resetGameStates()
 {

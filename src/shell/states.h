@@ -3,26 +3,18 @@
 // game-over screens.
 #pragma once
 
-// altActive, switchLatch, altTimeLeft and altTimeMax belong to the characters.
+// altActive, switchLatch, altTimeLeft and altTimeMax belong to the characters;
+// GameState, stock, the timer values and the timer and exit seams to core.
 #include "actors/player.h"
+#include "core/gameState.h"
 
 // ---- Shared game variables ---------------------------------------------------
-extern int GameState;         // 0 title, 1 story, 2 unused, 3 playing, 4 dying, 5 game over, 6 exiting
 extern double storyStart;     // curTime (ms) when the story began; 0.0 = never shown. Set by "Play"
 extern float storyFade;       // grey level of the story picture after 2 s, 1.0 down to 0.35
 extern int storyAngle;        // story emblem rotation, degrees 0..360
 extern float sceneBrightness; // shade of the playing scene, 0.15..1.0 (red-tinted below 1)
 extern float gameOverFade;    // grey level of the game-over screen, 0.0 up to 1.0, never reset
 extern int gameOverAngle;     // game-over emblem rotation, degrees 0..360
-extern int stock;             // lives; the HUD shows stock - 1
-
-// Game-event timer values (onGameTimer) and their delays in real ms.
-constexpr int timerCountdown = 2;
-constexpr int timerRespawn = 4;
-constexpr int timerGameOverEnd = 5;
-constexpr int countdownDelay = 1000;
-constexpr int respawnDelay = 3820;
-constexpr int gameOverDelay = 6000;
 
 // Logic of the current state; ends with frameUpdated = true (not in state 6,
 // which ends the process). Called by idleStep.
@@ -73,9 +65,3 @@ int gameOverPictureX(int width);
 // Prints "Error: GameState var=%d" in debug runs. Called by drawFrame for
 // states without a screen (6 and out-of-range values).
 void reportUndrawnState();
-
-// ---- Platform side -------------------------------------------------------------
-// Arms the game-event timer: onGameTimer(value) after ms real milliseconds.
-void armGameTimer(int ms, int value);
-// Ends the process with this exit code. Called by updateFrame in state 6.
-void endProcess(int code);

@@ -1,4 +1,5 @@
-// The game states' two links to the platform: the game-event timer and the exit.
+// The game states' two links to the platform: the game-event timer and the exit,
+// declared in core/gameState.h so that logic below the shell can call them.
 #include <GL/glut.h>
 #include <cstdlib>
 

@@ -10,12 +10,13 @@
 
 #include "actors/player.h"
 #include "audio/fsound.h"
+#include "core/gameClock.h"
+#include "core/gameState.h"
+#include "core/settings.h"
 #include "graphics/anim.h"
 #include "graphics/webGlState.h"
 #include "input/input.h"
 #include "shell/mainLoop.h"
-#include "shell/settings.h"
-#include "shell/states.h"
 #include "world/map.h"
 
 namespace {

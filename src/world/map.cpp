@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/textScan.h"
 #include "graphics/anim.h"
-#include "shell/textScan.h"
 
 TileMap tileMap;
 int scrollX = 0;

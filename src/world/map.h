@@ -1,5 +1,5 @@
 // The level: one grid of 32-pixel tiles, its map and tileset loaders, the
-// horizontal scroll, tile drawing and the collision queries against it.
+// horizontal scroll and tile drawing.
 #pragma once
 
 class AnimCursor;
@@ -83,15 +83,6 @@ extern int scrollX;     // world x at the left edge of the view, 0..mapWidth*32-
 // to 0. On failure prints "Map load failure; exiting." and ends the process
 // with code 1. Called once by main, after the players and before the enemies.
 void loadLevel();
-
-// Span probes of the character in play; the span is altSize while altActive,
-// else the player's width (row probe) or height (column probe).
-// rowHitsSolid: is a solid tile in tile row y/32 anywhere from x to x+span?
-// *row is always written. Called by the player and second-character updates.
-bool rowHitsSolid(int x, int y, int* row);
-// columnHitsSolid: is a solid tile in tile column x/32 anywhere from y to
-// y+span? *column is always written. Called by the same updates.
-bool columnHitsSolid(int x, int y, int* column);
 
 // ---- Platform side -------------------------------------------------------------
 // Sets the current drawing colour (glColor4f). Called by drawTileMap.

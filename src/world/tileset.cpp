@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/textScan.h"
 #include "graphics/anim.h"
-#include "shell/textScan.h"
 #include "world/map.h"
 
 namespace {

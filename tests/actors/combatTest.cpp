@@ -3,6 +3,7 @@
 // respawn, the particles and the popup.
 #include "actors/actorTestSupport.h"
 #include "graphics/image.h"
+#include "graphics/sharedTextures.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "actors/actorTestSupport.h"
+#include "shell/mainLoop.h"
 #include "shell/menus.h"
 #include "support/testUtil.h"
 #include "tools/gameData.h"

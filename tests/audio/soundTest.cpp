@@ -5,7 +5,7 @@
 
 #include "audio/fsound.h"
 #include "audio/sound.h"
-#include "shell/settings.h"
+#include "core/settings.h"
 #include "support/fakeFsound.h"
 #include "support/testUtil.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/gameClock.h"
 #include "graphics/anim.h"
 #include "graphics/image.h"
-#include "shell/mainLoop.h"
 #include "support/fakeGraphics.h"
 #include "support/testUtil.h"
 

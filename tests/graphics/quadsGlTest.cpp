@@ -8,7 +8,7 @@
 
 #include "graphics/image.h"
 #include "graphics/quads.h"
-#include "shell/mainLoop.h"
+#include "graphics/sharedTextures.h"
 #include "support/glTest.h"
 
 namespace {

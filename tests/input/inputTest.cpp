@@ -1,10 +1,10 @@
 // Keyboard, special keys and joystick turned into control flags.
 #include <gtest/gtest.h>
 
+#include "actors/player.h"
+#include "core/settings.h"
 #include "graphics/screenshot.h"
 #include "input/input.h"
-#include "shell/settings.h"
-#include "shell/states.h"
 #include "support/fakeShell.h"
 
 namespace {

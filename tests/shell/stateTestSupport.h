@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "audio/sound.h"
+#include "core/gameClock.h"
+#include "core/settings.h"
 #include "input/input.h"
 #include "shell/hud.h"
 #include "shell/mainLoop.h"
 #include "shell/menus.h"
-#include "shell/settings.h"
 #include "shell/states.h"
 #include "support/actorFixture.h"
 #include "support/fakeActors.h"

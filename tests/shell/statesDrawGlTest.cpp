@@ -3,11 +3,12 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include "core/gameClock.h"
+#include "core/settings.h"
 #include "graphics/image.h"
+#include "graphics/sharedTextures.h"
 #include "shell/hud.h"
-#include "shell/mainLoop.h"
 #include "shell/menus.h"
-#include "shell/settings.h"
 #include "shell/states.h"
 #include "support/actorFixture.h"
 #include "support/glTest.h"

@@ -43,6 +43,10 @@ fetch_source() {
     (cd "$sources" && { apt-get source "$package" >&2 || apt-get source "$package/bookworm" >&2; })
     dir=$(find "$sources" -maxdepth 1 -mindepth 1 -type d -name "$package-*" | head -n 1)
   fi
+  if [ -z "$dir" ]; then
+    echo "the source package $package could not be fetched (apt-get source $package)" >&2
+    return 1
+  fi
   echo "$dir"
 }
 
@@ -83,7 +87,7 @@ build_libraries() {
   build_zlib
   build_jpeg
   build_autotools libogg libogg.a
-  build_autotools libvorbis libvorbis.a --with-ogg="$prefix" --disable-docs --disable-examples \
+  build_autotools libvorbis libvorbisfile.a --with-ogg="$prefix" --disable-docs --disable-examples \
     --disable-oggtest
 }
 

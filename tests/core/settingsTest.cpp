@@ -3,8 +3,8 @@
 
 #include <sys/stat.h>
 
-#include "shell/mainLoop.h"
-#include "shell/settings.h"
+#include "core/gameClock.h"
+#include "core/settings.h"
 #include "support/testUtil.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Reading and writing "kv.cfg".
-#include "shell/settings.h"
+#include "core/settings.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "shell/textScan.h"
+#include "core/textScan.h"
 
 Settings settings;
 

@@ -1,5 +1,5 @@
 // Bounded line reading and field scanning for the game's text files.
-#include "shell/textScan.h"
+#include "core/textScan.h"
 
 #include <cctype>
 #include <climits>

@@ -1,4 +1,6 @@
 // Collision queries of moving things against the solid tiles of the level.
+#include "actors/collision.h"
+
 #include "actors/player.h"
 #include "world/map.h"
 

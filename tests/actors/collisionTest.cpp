@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "actors/collision.h"
 #include "actors/player.h"
 #include "world/map.h"
 
