@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # One-stop developer script for a fresh Debian 12 machine.
 #   bash tools/dev.sh play   install packages, build, start the game
-#   bash tools/dev.sh test   install packages, build, run every test
+#   bash tools/dev.sh test   install packages, build, run every test (the
+#                            browser build's too, except with KV_SANITIZE=1)
+#   bash tools/dev.sh web-test  the browser build (web-dist) and its tests in
+#                               headless Chromium (tests/web/)
 #   bash tools/dev.sh package   install packages, build, write the Debian
 #                               package build/kelvantis_<version>_<arch>.deb
 #   bash tools/dev.sh bench     install packages, build, print the performance
 #                               figures against their targets (bench/perfSuite.py);
 #                               `bench --smoke` runs it briefly, as CI does
+#   bash tools/dev.sh web-dist  install packages, build the browser version into
+#                               build-web/ and write build-web/dist/, a folder
+#                               for any static web host
+#   bash tools/dev.sh web       the same, then serve build-web/dist on 127.0.0.1
+#                               (port KV_WEB_PORT, or a free one) and print the URL
 # Set KV_SANITIZE=1 to build into build-asan with AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -22,10 +30,15 @@ packages=(
   dpkg-dev file desktop-file-utils
   clang libclang-rt-14-dev valgrind
 )
+# The browser build also needs Emscripten and apt-get source's unpacker.
+web_packages=(emscripten dpkg-dev xz-utils bzip2 make)
+
+# The browser tests drive Debian's Chromium over the DevTools protocol.
+web_test_packages=(chromium python3-websocket python3-pil xvfb xdotool)
 
 install_packages() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -46,6 +59,18 @@ build() {
   echo "$dir"
 }
 
+# Builds the browser version's folder and runs its tests against it; the
+# desktop build in $1 draws the reference title. Prints how long it took.
+web_tests() {
+  local t
+  t=$(date +%s)
+  install_packages "${web_test_packages[@]}"
+  bash tools/dev.sh web-dist >&2
+  KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
+    /usr/bin/python3 tests/web/test_web.py
+  echo "browser build and tests took $(( $(date +%s) - t )) s"
+}
+
 case "${1:-}" in
   play)
     install_packages
@@ -56,8 +81,19 @@ case "${1:-}" in
   test)
     install_packages
     dir=$(build | tail -n 1)
-    cd "$dir"
-    ctest --output-on-failure -j"$(nproc)"
+    status=0
+    (cd "$dir" && ctest --output-on-failure -j"$(nproc)") || status=$?
+    # The browser build is the normal one compiled again: its tests run once,
+    # with the normal build, not with the sanitizers.
+    if [ "${KV_SANITIZE:-0}" != 1 ]; then
+      web_tests "$dir" || status=$?
+    fi
+    exit $status
+    ;;
+  web-test)
+    install_packages
+    dir=$(build | tail -n 1)
+    web_tests "$dir"
     ;;
   package)
     install_packages
@@ -70,8 +106,19 @@ case "${1:-}" in
     dir=$(build | tail -n 1)
     exec /usr/bin/python3 bench/perfSuite.py "$dir" "${@:2}"
     ;;
+  web-dist)
+    install_packages "${web_packages[@]}"
+    bash tools/web/build.sh
+    ;;
+  web)
+    install_packages "${web_packages[@]}"
+    dist=$(bash tools/web/build.sh | tail -n 1)
+    port=${KV_WEB_PORT:-$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')}
+    echo "KelVantis in the browser: http://127.0.0.1:$port/"
+    exec python3 -m http.server --bind 127.0.0.1 --directory "$dist" "$port"
+    ;;
   *)
-    echo "usage: bash tools/dev.sh play|test|package|bench [--smoke]" >&2
+    echo "usage: bash tools/dev.sh play|test|web-test|package|bench [--smoke]|web|web-dist" >&2
     exit 2
     ;;
 esac

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#ifdef __EMSCRIPTEN__
+#include <cstdio>
+#endif
 #include <vector>
 
 // Only ov_fopen is used; this keeps vorbisfile.h's unused static callback
@@ -34,6 +37,37 @@ struct FSOUND_STREAM {
     int channel = -1;            // channel it plays on, -1 when not playing
     bool atStart = true;         // at its first frame: opened or rewound, not played since
 };
+
+#ifdef __EMSCRIPTEN__
+// Emscripten's SDL has SDL 1's single audio device, fed from a browser audio
+// context. Its headers declare SDL 2's device calls without defining them;
+// here they are the single device, named 1 when open. No SDL_LoadWAV there
+// either: WAV samples are read by loadWav below, and its SDL_zero names an
+// SDL_memset it does not have.
+#undef SDL_zero
+#define SDL_zero(x) std::memset(&(x), 0, sizeof(x))
+SDL_AudioDeviceID SDL_OpenAudioDevice(const char*, int, const SDL_AudioSpec* want, SDL_AudioSpec* have, int)
+{
+    SDL_AudioSpec asked = *want; // SDL 1 takes it unconst
+    return SDL_OpenAudio(&asked, have) == 0 ? 1 : 0;
+}
+void SDL_PauseAudioDevice(SDL_AudioDeviceID, int pause)
+{
+    SDL_PauseAudio(pause);
+}
+void SDL_LockAudioDevice(SDL_AudioDeviceID)
+{
+    SDL_LockAudio();
+}
+void SDL_UnlockAudioDevice(SDL_AudioDeviceID)
+{
+    SDL_UnlockAudio();
+}
+void SDL_CloseAudioDevice(SDL_AudioDeviceID)
+{
+    SDL_CloseAudio();
+}
+#endif
 
 namespace {
 
@@ -174,6 +208,9 @@ void SDLCALL mixCallback(void*, Uint8* buffer, int len)
             if (ch.sample) {
                 const int take = std::min(ch.sample->frameCount - ch.position, n);
                 voices[count++] = {ch.sample->frames.data() + ch.position * 2, take, ch.volume};
+#ifdef __EMSCRIPTEN__
+                fsoundSampleFrames += static_cast<unsigned long>(take);
+#endif
                 ch.position += take;
                 if (ch.position >= ch.sample->frameCount)
                     clearChannel(ch);
@@ -189,6 +226,9 @@ void SDLCALL mixCallback(void*, Uint8* buffer, int len)
         done += n;
     }
     std::memset(buffer + total * 4, 0, static_cast<size_t>(len - total * 4));
+#ifdef __EMSCRIPTEN__
+    fsoundMixedFrames += static_cast<unsigned long>(total);
+#endif
 }
 
 bool rewindStream(FSOUND_STREAM* s)
@@ -224,7 +264,9 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int)
     // SDL's start-up would otherwise replace the default actions of SIGINT
     // and SIGTERM with handlers that only queue a quit event, which nothing
     // in a GLUT program reads: Ctrl+C and kill would leave the game running.
+#ifndef __EMSCRIPTEN__
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+#endif
     // Either failure below means silent mode, reported by the result only:
     // SDL (and ALSA) already say why on stderr.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -292,6 +334,108 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int, int)
     return s;
 }
 
+#ifdef __EMSCRIPTEN__
+namespace {
+
+// A WAV file's PCM frames as -1..1 floats, read one by one by the resampler.
+struct WavSource {
+    const unsigned char* data;
+    long frames;
+    long next;
+    int channels;
+    int bytesPerSample; // 1 (unsigned) or 2 (signed little-endian)
+};
+
+float wavValue(const WavSource& w, long frame, int channel)
+{
+    const unsigned char* p = w.data + (frame * w.channels + channel) * w.bytesPerSample;
+    if (w.bytesPerSample == 1)
+        return (static_cast<int>(p[0]) - 128) / 128.0f;
+    return static_cast<int16_t>(p[0] | (p[1] << 8)) / 32768.0f;
+}
+
+bool pullWavFrame(void* source, float frame[2])
+{
+    WavSource* w = static_cast<WavSource*>(source);
+    if (w->next >= w->frames)
+        return false;
+    frame[0] = wavValue(*w, w->next, 0);
+    frame[1] = wavValue(*w, w->next, w->channels > 1 ? 1 : 0);
+    w->next++;
+    return true;
+}
+
+uint32_t little32(const unsigned char* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Reads an 8- or 16-bit PCM WAV file and converts it to stereo at the mix
+// rate with the streams' resampler. False for anything else.
+bool loadWav(const char* name, std::vector<int16_t>& frames)
+{
+    FILE* f = std::fopen(name, "rb");
+    if (!f)
+        return false;
+    std::vector<unsigned char> file;
+    unsigned char block[4096];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0 && file.size() <= maxSampleBytes;)
+        file.insert(file.end(), block, block + n);
+    std::fclose(f);
+    if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "WAVE", 4) != 0)
+        return false;
+    WavSource w{nullptr, 0, 0, 0, 0};
+    long rate = 0;
+    for (size_t at = 12; at + 8 <= file.size();) {
+        const uint32_t size = little32(file.data() + at + 4);
+        const unsigned char* body = file.data() + at + 8;
+        const size_t room = file.size() - at - 8;
+        if (std::memcmp(file.data() + at, "fmt ", 4) == 0 && size >= 16 && room >= 16) {
+            if ((body[0] | (body[1] << 8)) != 1) // PCM only
+                return false;
+            w.channels = body[2] | (body[3] << 8);
+            rate = static_cast<long>(little32(body + 4));
+            w.bytesPerSample = (body[14] | (body[15] << 8)) / 8;
+        } else if (std::memcmp(file.data() + at, "data", 4) == 0 && w.channels > 0) {
+            if ((w.bytesPerSample != 1 && w.bytesPerSample != 2) || w.channels > maxSourceChannels ||
+                rate < minSourceRate || rate > maxSourceRate)
+                return false;
+            w.data = body;
+            w.frames = static_cast<long>(std::min<size_t>(size, room) / (w.channels * w.bytesPerSample));
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    if (!w.data)
+        return false;
+    Resampler r;
+    resetResampler(&r, rate, mixRate);
+    int16_t pass[mixPassFrames * 2];
+    frames.clear();
+    for (int got; (got = resample(&r, pullWavFrame, &w, pass, mixPassFrames)) > 0;)
+        frames.insert(frames.end(), pass, pass + got * 2);
+    return true;
+}
+
+} // namespace
+
+unsigned long fsoundMixedFrames = 0;
+unsigned long fsoundSampleFrames = 0;
+unsigned long fsoundSamplesStarted = 0;
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
+{
+    if (!name)
+        return nullptr;
+    FSOUND_SAMPLE* sample = new FSOUND_SAMPLE;
+    if (!loadWav(name, sample->frames)) {
+        delete sample;
+        return nullptr;
+    }
+    sample->frameCount = static_cast<int>(sample->frames.size() / 2);
+    return sample;
+}
+#else
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
 {
     if (!name)
@@ -332,6 +476,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
         std::memcpy(sample->frames.data(), work.data(), static_cast<size_t>(sample->frameCount) * 4);
     return sample;
 }
+#endif
 
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream)
 {
@@ -371,6 +516,10 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
     // over at once and the channel stays free.
     if (device)
         channels[c].sample = sample;
+#ifdef __EMSCRIPTEN__
+    if (device)
+        fsoundSamplesStarted++;
+#endif
     return c;
 }
 

@@ -57,3 +57,11 @@ void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 // for the whole run); the device tests call it between cases. Streams and
 // samples stay valid handles and are still freed by their own calls.
 void fsoundShutdown();
+
+#ifdef __EMSCRIPTEN__
+// Counts since start-up, read by the page: frames the audio callback has
+// filled, frames of samples mixed into them, and samples started.
+extern unsigned long fsoundMixedFrames;
+extern unsigned long fsoundSampleFrames;
+extern unsigned long fsoundSamplesStarted;
+#endif

@@ -36,6 +36,9 @@
 #include "graphics/clipSpace.h"
 #include "graphics/drawBatchRecord.h"
 #include "graphics/image.h"
+#ifdef __EMSCRIPTEN__
+#include "graphics/webGlState.h"
+#endif
 
 bool drawBatching = true;
 
@@ -140,15 +143,29 @@ struct LeftState {
 };
 LeftState left;
 
+#ifndef __EMSCRIPTEN__
 bool isEnabled(GLenum capability)
 {
     return glIsEnabled(capability) == GL_TRUE;
 }
+#endif
 
 void readStartState()
 {
     glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
     glGetFloatv(GL_MODELVIEW_MATRIX, left.modelView.m);
+#ifdef __EMSCRIPTEN__
+    // WebGL knows neither the current colour nor GL_TEXTURE_2D as a
+    // capability, and waits for the GPU to answer the rest.
+    kvGlCurrentColour(left.colour);
+    left.textured = kvGlTexturing() != 0;
+    int state[4];
+    kvGlDrawState(state, &left.lineWidth);
+    left.texture = static_cast<GLuint>(state[0]);
+    left.blended = state[1] != 0;
+    left.blendSource = state[2];
+    left.blendDestination = state[3];
+#else
     glGetFloatv(GL_CURRENT_COLOR, left.colour);
     left.textured = isEnabled(GL_TEXTURE_2D);
     GLint bound = 0;
@@ -158,6 +175,7 @@ void readStartState()
     glGetIntegerv(GL_BLEND_SRC, &left.blendSource);
     glGetIntegerv(GL_BLEND_DST, &left.blendDestination);
     glGetFloatv(GL_LINE_WIDTH, &left.lineWidth);
+#endif
     GLint viewport[4] = {0, 0, 640, 480};
     glGetIntegerv(GL_VIEWPORT, viewport);
     viewportWidth = static_cast<float>(viewport[2] > 0 ? viewport[2] : 640);

@@ -49,6 +49,7 @@ int formatText(unsigned char* buffer, const char* format, va_list args)
     return n < textBufferSize ? n : textBufferSize - 1;
 }
 
+#ifndef __EMSCRIPTEN__
 // The list base that turns a character code into its glyph list: code c of
 // the set calls list fontBase - 32 + 128 * set + c. Unsigned arithmetic, as
 // GL adds the base and the code.
@@ -56,6 +57,7 @@ GLuint listBaseOfSet(int set)
 {
     return fontBase - 32u + 128u * static_cast<unsigned int>(set);
 }
+#endif
 
 // The quad of glyph i as its list draws it: (x, y, s, t) in drawing order.
 void glyphQuad(int i, float (*corners)[4])
@@ -78,6 +80,8 @@ void drawGlyphs(unsigned char* text, int length, int set, int x, int y, float sc
 {
     const int codes = keepCodesOfSet(text, length, set);
     glBindTexture(GL_TEXTURE_2D, fontTexture);
+#ifndef __EMSCRIPTEN__
+    // The browser's GL has no lists: there the text is always a batch.
     if (!drawBatching) {
         glLoadIdentity();
         glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
@@ -85,6 +89,7 @@ void drawGlyphs(unsigned char* text, int length, int set, int x, int y, float sc
         glCallLists(codes, GL_UNSIGNED_BYTE, text);
         return;
     }
+#endif
     GlMatrix pen = identityMatrix();
     translateMatrix(pen, static_cast<float>(x), static_cast<float>(y), 0.0f);
     scaleMatrix(pen, scaleX, scaleY, 1.0f);
@@ -109,6 +114,11 @@ int loadFont()
 
 void buildFont()
 {
+#ifdef __EMSCRIPTEN__
+    // No display lists in the browser's GL: the glyphs are drawn from
+    // glyphQuad in a batch, and a base of 1 only says the font is ready.
+    fontBase = 1;
+#else
     fontBase = glGenLists(glyphCount);
     glBindTexture(GL_TEXTURE_2D, fontTexture);
     for (int i = 0; i < glyphCount; i++) {
@@ -124,12 +134,15 @@ void buildFont()
         glTranslated(15.0, 0.0, 0.0);
         glEndList();
     }
+#endif
 }
 
 void deleteFont()
 {
+#ifndef __EMSCRIPTEN__
     if (fontBase != 0)
         glDeleteLists(fontBase, glyphCount);
+#endif
     fontBase = 0;
 }
 
@@ -151,7 +164,9 @@ void printText(int x, int y, int set, const char* format, ...)
     const float scaleX = set == 0 ? 1.5f : 0.8f;
     const float scaleY = set == 0 ? 2.0f : 1.0f;
     glEnable(GL_TEXTURE_2D);
+#ifndef __EMSCRIPTEN__
     glListBase(listBaseOfSet(set));
+#endif
     drawGlyphs(text, length, set, x, y, scaleX, scaleY);
     glDisable(GL_TEXTURE_2D);
 }
@@ -169,7 +184,9 @@ int printTextColor(int x, int y, int set, float r, float g, float b, float scale
     if (set > 1)
         set = 1;
 
+#ifndef __EMSCRIPTEN__
     glListBase(listBaseOfSet(set));
+#endif
     glEnable(GL_TEXTURE_2D);
     glColor3f(r, g, b);
     drawGlyphs(text, length, set, x, y, scaleX, scaleY);

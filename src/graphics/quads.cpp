@@ -43,6 +43,39 @@ const QuadListShape* quadListShape(unsigned int list)
 
 } // namespace
 
+#ifdef __EMSCRIPTEN__
+// The browser's GL has no display lists: a picture's list is only the name
+// its quad is noted under, and calling it draws that quad (callQuadList).
+static unsigned int lastQuadName = 0;
+
+static void compileQuadList(unsigned int* list, int w, int h, float tTop)
+{
+    *list = ++lastQuadName;
+    noteQuadList(*list, w, h, tTop);
+}
+
+// The strip the desktop's list holds, drawn at once.
+static void callQuadList(unsigned int list)
+{
+    if (list >= quadLists.size() || !quadLists[list].known)
+        return;
+    const QuadListShape& shape = quadLists[list];
+    const float w = static_cast<float>(shape.w);
+    const float h = static_cast<float>(shape.h);
+    const float tTop = shape.tTop;
+    const float tBottom = 1.0f - tTop;
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(1.0f, tBottom);
+    glVertex2f(w, h);
+    glTexCoord2f(0.0f, tBottom);
+    glVertex2f(0.0f, h);
+    glTexCoord2f(1.0f, tTop);
+    glVertex2f(w, 0.0f);
+    glTexCoord2f(0.0f, tTop);
+    glVertex2f(0.0f, 0.0f);
+    glEnd();
+}
+#else
 // One list per picture: a four-vertex strip whose texture rows are chosen by
 // the picture's storage order (tTop is the t coordinate of the top edge).
 static void compileQuadList(unsigned int* list, int w, int h, float tTop)
@@ -65,6 +98,12 @@ static void compileQuadList(unsigned int* list, int w, int h, float tTop)
     glEndList();
     noteQuadList(*list, w, h, tTop);
 }
+
+static void callQuadList(unsigned int list)
+{
+    glCallList(list);
+}
+#endif
 
 void makeQuadList(unsigned int* list, int w, int h)
 {
@@ -93,7 +132,7 @@ static void callPictureList(Texture* texture, int x, int y)
     glLoadIdentity();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
     glBindTexture(GL_TEXTURE_2D, texture->texId);
-    glCallList(texture->list);
+    callQuadList(texture->list);
 }
 
 void drawTexture(Texture* texture, int x, int y)
@@ -165,7 +204,7 @@ void drawTextureBlended(Texture* texture, int x, int y, int alpha)
     glTranslatef(static_cast<float>(x), static_cast<float>(y), 0.0f);
     glBindTexture(GL_TEXTURE_2D, texture->texId);
     glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(alpha / 255.0));
-    glCallList(texture->list);
+    callQuadList(texture->list);
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     if (batchGathering())

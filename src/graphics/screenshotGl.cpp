@@ -27,6 +27,27 @@ void takePendingScreenshot()
     // is read at the asked size, pixel for pixel, from its lower-left corner.
     if (view[2] == width && (view[3] == height || view[3] == height - 1))
         view[3] = height;
+#ifdef __EMSCRIPTEN__
+    // WebGL reads the drawing buffer (the frame not yet shown) as RGBA only;
+    // the canvas is always 640x480, so the view is read at the asked size.
+    std::vector<unsigned char> pixels(static_cast<size_t>(view[2]) * view[3] * 4);
+    GLint packAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(view[0], view[1], view[2], view[3], GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            // Nearest pixel of the view (the same pixel when the sizes agree).
+            const int vx = static_cast<int>(static_cast<long>(x) * view[2] / width);
+            const int vy = static_cast<int>(static_cast<long>(y) * view[3] / height);
+            const unsigned char* p = pixels.data() + (static_cast<size_t>(vy) * view[2] + vx) * 4;
+            std::copy(p, p + 3, rgb.data() + (static_cast<size_t>(y) * width + x) * 3);
+        }
+    }
+    pixels.swap(rgb);
+#else
     std::vector<unsigned char> pixels(static_cast<size_t>(view[2]) * view[3] * 3);
 
     GLint packAlignment = 4, unpackAlignment = 4, readBuffer = GL_BACK;
@@ -48,6 +69,7 @@ void takePendingScreenshot()
     glReadBuffer(static_cast<GLenum>(readBuffer));
     glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+#endif
 
     // GL rows start at the bottom; PNG rows at the top.
     const size_t rowBytes = static_cast<size_t>(width) * 3;

@@ -18,6 +18,9 @@
 #include "graphics/sharedTextures.h"
 #include "input/input.h"
 #include "world/map.h"
+#ifdef __EMSCRIPTEN__
+#include "shell/webPage.h"
+#endif
 
 bool initWindow()
 {
@@ -32,6 +35,11 @@ bool initWindow()
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);
     glutReshapeFunc(onReshape);
+#ifdef __EMSCRIPTEN__
+    // The browser's GLUT has no key-repeat switch and no joystick.
+    startWebPlatform();
+    glutTimerFunc(11, onClockTick, 1);
+#else
     glutKeyboardFunc(onKeyDown);
     glutSpecialFunc(onSpecialDown);
     glutKeyboardUpFunc(onKeyUp);
@@ -40,6 +48,7 @@ bool initWindow()
     glutTimerFunc(11, onClockTick, 1);
     // Must come after the window exists: freeglut aborts otherwise.
     glutIgnoreKeyRepeat(1);
+#endif
 
     if (loadFont() == 0) {
         // Without a font nothing can be shown; say why the game ends instead
@@ -55,6 +64,9 @@ bool initWindow()
     glAlphaFunc(GL_GREATER, 0.1f);
     glEnable(GL_ALPHA_TEST);
 
+#ifndef __EMSCRIPTEN__
+    // A browser goes full screen only from a key press or a click; the page
+    // asks for it at the first key press when the option is on.
     if (settings.fullscreen != 0) {
         // Without a window manager freeglut keeps the window's position when it
         // goes full screen, leaving part of the picture off-screen: move it to
@@ -62,6 +74,7 @@ bool initWindow()
         glutPositionWindow(0, 0);
         glutFullScreen();
     }
+#endif
     return true;
 }
 
@@ -135,7 +148,15 @@ void onDisplay()
 
 void onClockTick(int /*value*/)
 {
+#ifdef __EMSCRIPTEN__
+    // The browser's GLUT would draw at the screen's next refresh, 60 times a
+    // second on most screens: fewer frames than ticks, and the actors, which
+    // move once per drawn frame, would slow down. So the frame is drawn at
+    // once, as freeglut does on the desktop right after the timer.
+    onDisplay();
+#else
     glutPostRedisplay();
+#endif
     const int delay = advanceClock();
     glutTimerFunc(delay, onClockTick, 1);
 }

@@ -18,6 +18,9 @@
 #include "shell/menus.h"
 #include "shell/states.h"
 #include "world/map.h"
+#ifdef __EMSCRIPTEN__
+#include "shell/webPage.h"
+#endif
 
 // The neutral colour every screen returns to.
 static void colourWhite()
@@ -136,4 +139,7 @@ void drawFrame()
         drawControlsHelp();
     takePendingScreenshot(); // an F2 shot reads this frame's back buffer before the swap
     glutSwapBuffers();
+#ifdef __EMSCRIPTEN__
+    webFrameShown();
+#endif
 }
