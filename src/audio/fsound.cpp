@@ -382,6 +382,8 @@ bool loadWav(const char* name, std::vector<int16_t>& frames)
     for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0 && file.size() <= maxSampleBytes;)
         file.insert(file.end(), block, block + n);
     std::fclose(f);
+    if (file.size() > maxSampleBytes) // too large to be one of ours
+        return false;
     if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "WAVE", 4) != 0)
         return false;
     WavSource w{nullptr, 0, 0, 0, 0};
@@ -404,9 +406,17 @@ bool loadWav(const char* name, std::vector<int16_t>& frames)
             w.frames = static_cast<long>(std::min<size_t>(size, room) / (w.channels * w.bytesPerSample));
             break;
         }
+        // A chunk that claims more than the file holds ends the walk; this
+        // also keeps the step below from wrapping a 32-bit size_t round.
+        if (size > room)
+            break;
         at += 8 + size + (size & 1);
     }
     if (!w.data)
+        return false;
+    // Converted to stereo at the mix rate it must stay within the same bound
+    // as the desktop's converted samples.
+    if (static_cast<double>(w.frames) * mixRate / static_cast<double>(rate) * 4.0 > static_cast<double>(maxSampleBytes))
         return false;
     Resampler r;
     resetResampler(&r, rate, mixRate);
