@@ -61,14 +61,18 @@ build() {
 
 # Builds the browser version's folder and runs its tests against it; the
 # desktop build in $1 draws the reference title. Prints how long it took.
+# Called after `||`, where bash ignores set -e: every step's failure is
+# collected by hand and returned.
 web_tests() {
-  local t
+  local t status=0
   t=$(date +%s)
-  install_packages "${web_test_packages[@]}"
-  bash tools/dev.sh web-dist >&2
+  install_packages "${web_test_packages[@]}" || return
+  bash tools/dev.sh web-dist >&2 || return
   KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
-    /usr/bin/python3 tests/web/test_web.py
+    /usr/bin/python3 tests/web/test_web.py || status=$?
+  /usr/bin/python3 tests/web/test_wavload.py || status=$?
   echo "browser build and tests took $(( $(date +%s) - t )) s"
+  return $status
 }
 
 case "${1:-}" in
