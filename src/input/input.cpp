@@ -21,6 +21,8 @@ bool switchLatch = false;
 int joyLastButtons = 0;
 int joyLastX = 0;
 int joyLastY = 0;
+bool padLastStart = false;
+bool padLastBack = false;
 
 void resetControls()
 {
@@ -28,6 +30,7 @@ void resetControls()
     btnJump = btnSword = btnSwitch = 0;
     btnEnter = btnEscape = 0;
     joyLastButtons = joyLastX = joyLastY = 0;
+    padLastStart = padLastBack = false;
 }
 
 // Both directions of a pair held at once: neither counts.
@@ -177,4 +180,22 @@ void onJoystick(unsigned int buttons, int x, int y, int)
     joyLastButtons = static_cast<int>(buttons);
     joyLastX = x;
     joyLastY = y;
+}
+
+void onPadMenuButtons(bool start, bool back)
+{
+    if (start != padLastStart) {
+        if (start)
+            onKeyDown(13, 0, 0);
+        else
+            onKeyUp(13, 0, 0);
+    }
+    if (back != padLastBack) {
+        if (back)
+            onKeyDown(27, 0, 0);
+        else
+            onKeyUp(27, 0, 0);
+    }
+    padLastStart = start;
+    padLastBack = back;
 }

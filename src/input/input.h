@@ -55,6 +55,14 @@ void onSpecialUp(int key, int x, int y);
 // GLUT joystick callback, polled every 10 ms; only zone and button changes act.
 void onJoystick(unsigned int buttons, int x, int y, int z);
 
+// A gamepad's menu buttons, polled with the stick: Start acts as Enter and
+// Back/Select as Esc, each on a change only (a press as the key going down,
+// a release as the key coming up). Both false releases them, as when the pad
+// is unplugged.
+void onPadMenuButtons(bool start, bool back);
+extern bool padLastStart; // Start held at the previous poll
+extern bool padLastBack;  // Back/Select held at the previous poll
+
 // Sets every control flag and the joystick memory back to 0. Called by tests.
 void resetControls();
 

@@ -190,3 +190,24 @@ TEST_F(InputTest, UnchangedButtonsDoNotOverwriteTheKeyboard)
 }
 
 } // namespace
+
+TEST_F(InputTest, PadStartAndBackActAsEnterAndEscOnChangesOnly)
+{
+    onPadMenuButtons(true, false);
+    EXPECT_EQ(btnEnter, 1);
+    EXPECT_EQ(btnEscape, 0);
+    // The state update clears Enter after acting once; a Start still held
+    // must not set it again.
+    btnEnter = 0;
+    onPadMenuButtons(true, false);
+    EXPECT_EQ(btnEnter, 0);
+    onPadMenuButtons(false, true);
+    EXPECT_EQ(btnEnter, 0);
+    EXPECT_EQ(btnEscape, 1);
+    // A held Esc key is not released by a pad that never pressed Back.
+    onPadMenuButtons(false, false);
+    EXPECT_EQ(btnEscape, 0);
+    onKeyDown(27, 0, 0);
+    onPadMenuButtons(false, false);
+    EXPECT_EQ(btnEscape, 1);
+}
