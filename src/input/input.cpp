@@ -59,8 +59,24 @@ static void releaseFromPair(bool isLeft, bool isRight, bool isUp, bool isDown)
     }
 }
 
+// Letters bind in lower case; an upper-case letter is the same key.
+static unsigned char foldCase(unsigned char key)
+{
+    if (key >= 'A' && key <= 'Z')
+        return static_cast<unsigned char>(key - 'A' + 'a');
+    return key;
+}
+
+unsigned char plainKey(unsigned char key, bool ctrlHeld)
+{
+    if (ctrlHeld && key >= 1 && key <= 26 && key != 13)
+        return static_cast<unsigned char>(key - 1 + 'a');
+    return key;
+}
+
 void onKeyDown(unsigned char key, int, int)
 {
+    key = foldCase(key);
     const KeyBindings& k = keyBindings;
     if (key == k.keyLeft)
         btnLeft = 1;
@@ -85,6 +101,7 @@ void onKeyDown(unsigned char key, int, int)
 
 void onKeyUp(unsigned char key, int, int)
 {
+    key = foldCase(key);
     const KeyBindings& k = keyBindings;
     releaseFromPair(key == k.keyLeft, key == k.keyRight, key == k.keyUp, key == k.keyDown);
     if (key == k.keyLeft)

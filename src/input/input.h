@@ -47,9 +47,18 @@ constexpr int keyArrowUp = 101;
 constexpr int keyArrowRight = 102;
 constexpr int keyArrowDown = 103;
 
-// GLUT keyboard callbacks (registered by initWindow).
+// GLUT keyboard callbacks (registered by initWindow). A letter counts the
+// same in either case: Shift or Caps Lock may change between a press and its
+// release, and a release that matched nothing would leave the key held.
 void onKeyDown(unsigned char key, int x, int y);
 void onKeyUp(unsigned char key, int x, int y);
+// The key a letter typed with Ctrl held stands for: GLUT hands Ctrl+a..Ctrl+z
+// over as the control codes 1..26 (Ctrl+j is 10, which would read as Enter),
+// so with ctrlHeld those codes give their lower-case letters back. 13 stays:
+// Return keeps that code with Ctrl held, and m is no control of the game.
+// Other keys, and every key without Ctrl, come back unchanged. Called by the
+// desktop's keyboard callbacks with GLUT's modifier state.
+unsigned char plainKey(unsigned char key, bool ctrlHeld);
 void onSpecialDown(int key, int x, int y);
 void onSpecialUp(int key, int x, int y);
 // GLUT joystick callback, polled every 10 ms; only zone and button changes act.

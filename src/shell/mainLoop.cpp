@@ -22,6 +22,25 @@
 #include "shell/webPage.h"
 #endif
 
+#ifndef __EMSCRIPTEN__
+// GLUT hands a letter typed with Ctrl held over as a control code; the game
+// gets the letter, so Ctrl+j moves left and is not read as Enter.
+static bool ctrlHeld()
+{
+    return (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0;
+}
+
+static void onGlutKeyDown(unsigned char key, int x, int y)
+{
+    onKeyDown(plainKey(key, ctrlHeld()), x, y);
+}
+
+static void onGlutKeyUp(unsigned char key, int x, int y)
+{
+    onKeyUp(plainKey(key, ctrlHeld()), x, y);
+}
+#endif
+
 bool initWindow()
 {
     loadSettings(&settings.fullscreen, &settings.musicVolume, &settings.sfxVolume, &settings.swapP1);
@@ -40,9 +59,9 @@ bool initWindow()
     startWebPlatform();
     glutTimerFunc(11, onClockTick, 1);
 #else
-    glutKeyboardFunc(onKeyDown);
+    glutKeyboardFunc(onGlutKeyDown);
     glutSpecialFunc(onSpecialDown);
-    glutKeyboardUpFunc(onKeyUp);
+    glutKeyboardUpFunc(onGlutKeyUp);
     glutSpecialUpFunc(onSpecialUp);
     glutJoystickFunc(onJoystick, 10);
     glutTimerFunc(11, onClockTick, 1);

@@ -24,6 +24,11 @@ float sceneBrightness = 1.0f;
 float gameOverFade = 0.0f;
 int gameOverAngle = 0;
 
+// Game-over screens left with Esc whose timer has not fired yet. Timers of
+// one delay fire in the order they were armed, so each such timer is the
+// next game-over timer to come.
+static int gameOversLeftEarly = 0;
+
 void resetGameStates()
 {
     GameState = 0;
@@ -38,6 +43,7 @@ void resetGameStates()
     altTimeLeft = 30;
     altTimeMax = 30;
     stock = 3;
+    gameOversLeftEarly = 0;
 }
 
 // Story: Enter or Esc starts play. The flags stay set, so an Esc still held
@@ -86,10 +92,16 @@ static void updateDyingState()
     updateEnemies();
 }
 
+// Esc leaves the game-over screen at once and does what its timer would: the
+// lives come back now, so a "Play" before the timer continues with 3 lives,
+// never with none, and the timer then leaves the game alone.
 static void updateGameOver()
 {
-    if (btnEscape == 1)
+    if (btnEscape == 1) {
         GameState = 0;
+        stock = 3;
+        gameOversLeftEarly += 1;
+    }
     btnEscape = 0;
     btnEnter = 0;
 }
@@ -116,12 +128,20 @@ void updateFrame()
     frameUpdated = true;
 }
 
-// Timer value 2: one second of the second character's time. A tick that finds
-// the first character in play, or the game outside the playing state, ends
-// its chain.
+// Timer value 2: one second of the second character's time. A trip to the
+// title (or the story, after a debug start) only pauses the count: the chain
+// waits there, second by second, and counts again once play resumes, as no
+// other step would arm a new one. A tick that finds the first character in
+// play, or the second one dead (dying, game over), ends its chain.
 static void countdownStep()
 {
-    if (!altActive || GameState != 3)
+    if (!altActive)
+        return;
+    if (GameState == 0 || GameState == 1) {
+        armGameTimer(countdownDelay, timerCountdown);
+        return;
+    }
+    if (GameState != 3)
         return;
     altTimeLeft -= 1;
     if (altTimeLeft == 0) {
@@ -152,10 +172,14 @@ static void respawn()
     }
 }
 
-// Timer value 5: the lives come back; the title returns unless the player
-// already left the game-over screen with Esc.
+// Timer value 5: the lives come back and the title returns, unless the
+// player already left this game-over screen with Esc, which did both.
 static void endGameOver()
 {
+    if (gameOversLeftEarly > 0) {
+        gameOversLeftEarly -= 1;
+        return;
+    }
     stock = 3;
     if (GameState == 5)
         GameState = 0;

@@ -44,13 +44,63 @@ TEST_F(InputTest, LettersSetAndClearTheirFlags)
     }
 }
 
-TEST_F(InputTest, UpperCaseLettersAndOtherKeysChangeNothing)
+// Shift or Caps Lock may change between a press and its release: the letter
+// counts in either case, so a release in the other case still lets go.
+TEST_F(InputTest, LettersActTheSameInEitherCaseAndOtherKeysChangeNothing)
 {
-    for (char key : {'J', 'L', 'I', 'K', 'C', 'X', 'Z', 'a', ' '})
+    struct Case {
+        char press, release;
+        int* flag;
+    };
+    const Case cases[] = {{'j', 'J', &btnLeft}, {'L', 'l', &btnRight}, {'I', 'I', &btnUp},
+                          {'k', 'K', &btnDown}, {'C', 'c', &btnJump},  {'x', 'X', &btnSword},
+                          {'Z', 'Z', &btnSwitch}};
+    for (const Case& c : cases) {
+        down(c.press);
+        EXPECT_EQ(*c.flag, 1) << c.press;
+        up(c.release);
+        EXPECT_EQ(*c.flag, 0) << c.press << " released as " << c.release;
+    }
+    switchLatch = true;
+    up('Z'); // the switch key in upper case re-arms the switch too
+    EXPECT_FALSE(switchLatch);
+
+    for (char key : {'a', 'A', ' ', '1', 'M', 'm', '\t'})
         down(key);
     for (int* flag : {&btnLeft, &btnRight, &btnUp, &btnDown, &btnJump, &btnSword, &btnSwitch,
                       &btnEnter, &btnEscape})
         EXPECT_EQ(*flag, 0);
+}
+
+// With Ctrl held GLUT gives a letter as its control code (Ctrl+j is 10, the
+// code of Enter); the desktop's callbacks turn it back into the letter.
+TEST_F(InputTest, LettersTypedWithCtrlHeldActAsThePlainLetters)
+{
+    for (int code = 1; code <= 26; code++) {
+        const unsigned char expected = code == 13 ? 13 : static_cast<unsigned char>('a' + code - 1);
+        EXPECT_EQ(plainKey(static_cast<unsigned char>(code), true), expected) << code;
+        EXPECT_EQ(plainKey(static_cast<unsigned char>(code), false), code) << code;
+    }
+    for (int key : {0, 27, int('j'), int('J'), int(' '), 127, 255})
+        EXPECT_EQ(plainKey(static_cast<unsigned char>(key), true), key) << key;
+
+    // Held j, Ctrl pressed, j released: the player stops, and nothing reads as Enter.
+    down('j');
+    onKeyUp(plainKey(10, true), 0, 0);
+    EXPECT_EQ(btnLeft, 0);
+    EXPECT_EQ(btnEnter, 0);
+    onKeyDown(plainKey(10, true), 0, 0); // Ctrl+j pressed
+    EXPECT_EQ(btnLeft, 1);
+    EXPECT_EQ(btnEnter, 0);
+    onKeyUp(plainKey('j', false), 0, 0); // Ctrl let go first
+    EXPECT_EQ(btnLeft, 0);
+    // Return counts as Enter with or without Ctrl; so does a 10 without Ctrl.
+    onKeyDown(plainKey(13, true), 0, 0);
+    EXPECT_EQ(btnEnter, 1);
+    onKeyUp(plainKey(13, true), 0, 0);
+    EXPECT_EQ(btnEnter, 0);
+    onKeyDown(plainKey(10, false), 0, 0);
+    EXPECT_EQ(btnEnter, 1);
 }
 
 TEST_F(InputTest, OppositeDirectionsHeldTogetherCancelUntilOneIsReleased)

@@ -259,11 +259,65 @@ TEST_F(StatesTest, CountdownTickEndsItsChainWhenNotNeeded)
     EXPECT_EQ(altTimeLeft, 30);
     EXPECT_TRUE(fakeTimers.empty());
 
-    startCountdown(30);
-    GameState = 0; // left to the title
-    fireTimer();
-    EXPECT_EQ(altTimeLeft, 30);
-    EXPECT_TRUE(fakeTimers.empty());
+    for (int state : {4, 5}) { // the second character died: the respawn resets its time
+        startCountdown(30);
+        GameState = state;
+        fireTimer();
+        EXPECT_EQ(altTimeLeft, 30);
+        EXPECT_TRUE(fakeTimers.empty()) << "state " << state;
+    }
+
+    for (int state : {0, 1}) { // a trip to the title or the story only pauses it
+        startCountdown(30);
+        GameState = state;
+        EXPECT_EQ(fireTimer(), timerCountdown);
+        EXPECT_EQ(altTimeLeft, 30);
+        ASSERT_EQ(fakeTimers.size(), 1u) << "state " << state;
+        EXPECT_EQ(fakeTimers[0].ms, 1000);
+        EXPECT_EQ(fakeTimers[0].value, timerCountdown);
+        altActive = false; // the first player took over: the paused chain ends
+        fireTimer();
+        EXPECT_TRUE(fakeTimers.empty());
+    }
+}
+
+// The second character in play, Esc before its first countdown step, the title
+// kept past several steps, then "Play": its time runs out as it would have,
+// on the one chain its switch armed.
+TEST_F(StatesTest, CountdownPausedOnTheTitleRunsOutAfterPlayResumes)
+{
+    GameState = 3;
+    storyStart = 100.0;
+    btnSwitch = 1;
+    tick(); // the switch step arms the countdown
+    ASSERT_TRUE(altActive);
+    ASSERT_EQ(fakeTimers.size(), 1u);
+    btnEscape = 1;
+    tick();
+    EXPECT_EQ(GameState, 0);
+
+    for (int i = 0; i < 5; i++) { // five seconds on the title
+        EXPECT_EQ(fireTimer(), timerCountdown);
+        tick();
+        EXPECT_EQ(altTimeLeft, 30);
+        ASSERT_EQ(fakeTimers.size(), 1u);
+    }
+    menuItem = 0;
+    btnEnter = 1;
+    tick(); // "Play"
+    ASSERT_EQ(GameState, 3);
+
+    for (int left = 29; left >= 1; left--) {
+        ASSERT_EQ(fakeTimers.size(), 1u);
+        EXPECT_EQ(fireTimer(), timerCountdown);
+        EXPECT_EQ(altTimeLeft, left);
+        tick();
+    }
+    EXPECT_EQ(fireTimer(), timerCountdown);
+    EXPECT_EQ(altTimeLeft, 0);
+    EXPECT_EQ(GameState, 4);
+    ASSERT_EQ(fakeTimers.size(), 1u);
+    EXPECT_EQ(fakeTimers[0].value, timerRespawn);
 }
 
 TEST_F(StatesTest, TwoCountdownChainsCountTwiceAsFast)
@@ -312,25 +366,73 @@ TEST_F(StatesTest, RespawnWithTheLastLifeShowsGameOverThenTheTitle)
     EXPECT_EQ(stock, 3);
 }
 
-TEST_F(StatesTest, EscOnGameOverReturnsAtOnceAndTheLaterTimerOnlyRestoresLives)
+// Fires the oldest pending timer with this value, as a shorter delay armed
+// later would fire before a longer one armed earlier.
+static void fireTimerValue(int value)
 {
-    GameState = 5;
-    stock = 0;
-    armGameTimer(gameOverDelay, timerGameOverEnd);
+    for (size_t i = 0; i < fakeTimers.size(); i++) {
+        if (fakeTimers[i].value == value) {
+            fakeTimers.erase(fakeTimers.begin() + static_cast<long>(i));
+            onGameTimer(value);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no timer " << value << " is pending";
+}
+
+// The first player loses its last hit points in a playing update.
+static void dieInPlay()
+{
+    ASSERT_EQ(GameState, 3);
+    player.health = 0;
+    GameStateTest::tick();
+    ASSERT_EQ(GameState, 4);
+}
+
+// The last life lost, Esc on the game-over screen, "Play" within its 6 s and a
+// death before its timer: the lives came back with Esc, never go below 0, and
+// the late timer leaves the game under way alone.
+TEST_F(StatesTest, EscOnGameOverRestoresTheLivesAtOnceAndTheLaterTimerDoesNothing)
+{
+    GameState = 3;
+    storyStart = 100.0;
+    stock = 1;
+    dieInPlay();
+    tick();
+    EXPECT_EQ(fireTimer(), timerRespawn);
+    ASSERT_EQ(GameState, 5);
+    EXPECT_EQ(stock, 0);
+
     btnEscape = 1;
     tick();
-    EXPECT_EQ(GameState, 0);
+    EXPECT_EQ(GameState, 0); // the title at once
     EXPECT_EQ(btnEscape, 0);
-    EXPECT_EQ(stock, 0);
+    EXPECT_EQ(stock, 3);
 
     menuItem = 0;
     btnEnter = 1;
-    storyStart = 100.0;
-    tick(); // "Play" again before the timer: play resumes
+    tick(); // "Play" again before the timer: play resumes with 3 lives
     EXPECT_EQ(GameState, 3);
-    fireTimer();
     EXPECT_EQ(stock, 3);
+    dieInPlay();
+    tick();
+    fireTimerValue(timerRespawn);
+    EXPECT_EQ(GameState, 3);
+    EXPECT_EQ(stock, 2);
+
+    EXPECT_EQ(fireTimer(), timerGameOverEnd);
+    EXPECT_EQ(stock, 2); // the lives of the game under way are its own
     EXPECT_EQ(GameState, 3); // not pulled back to the title
+    EXPECT_TRUE(fakeTimers.empty());
+
+    // The next game over is the player's full 6 s again, then the title.
+    stock = 1;
+    dieInPlay();
+    fireTimer();
+    ASSERT_EQ(GameState, 5);
+    EXPECT_EQ(fireTimer(), timerGameOverEnd);
+    EXPECT_EQ(GameState, 0);
+    EXPECT_EQ(stock, 3);
 }
 
 TEST_F(StatesTest, EnterAndEscStaySetThroughTheDyingState)
