@@ -61,7 +61,8 @@ void onKeyUp(unsigned char key, int x, int y);
 unsigned char plainKey(unsigned char key, bool ctrlHeld);
 void onSpecialDown(int key, int x, int y);
 void onSpecialUp(int key, int x, int y);
-// GLUT joystick callback, polled every 10 ms; only zone and button changes act.
+// The joystick reading, fed every 10 ms by the pad poll (gamepadSdl.h on the
+// desktop, the page in the browser); only zone and button changes act.
 void onJoystick(unsigned int buttons, int x, int y, int z);
 
 // A gamepad's menu buttons, polled with the stick: Start acts as Enter and

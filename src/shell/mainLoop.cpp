@@ -17,6 +17,7 @@
 #include "graphics/quads.h"
 #include "graphics/sharedTextures.h"
 #include "input/input.h"
+#include "input/gamepadSdl.h"
 #include "world/map.h"
 #ifdef __EMSCRIPTEN__
 #include "shell/webPage.h"
@@ -63,7 +64,8 @@ bool initWindow()
     glutSpecialFunc(onSpecialDown);
     glutKeyboardUpFunc(onGlutKeyUp);
     glutSpecialUpFunc(onSpecialUp);
-    glutJoystickFunc(onJoystick, 10);
+    if (startGamepad()) // SDL reads the pads: no glutJoystickFunc, or input would come twice
+        glutTimerFunc(10, onGamepadTimer, 0);
     glutTimerFunc(11, onClockTick, 1);
     // Must come after the window exists: freeglut aborts otherwise.
     glutIgnoreKeyRepeat(1);
