@@ -160,7 +160,11 @@ void onSpecialUp(int key, int, int)
 }
 
 // An axis acts only when its reading moves into another zone: low below -500,
-// high above 500, centre strictly between. -500 and 500 belong to no zone.
+// high above 500, centre strictly between. -500 and 500 belong to no zone, so
+// a stick that comes to rest there changes nothing; but from there a return
+// to the centre acts. Otherwise a stick eased back from the right through
+// exactly 500 (raw 16384 to 16416 after the driver's scaling) and let go
+// would keep walking right until it was pushed again.
 static bool axisChanged(int last, int now)
 {
     if (last < -500)
@@ -169,7 +173,7 @@ static bool axisChanged(int last, int now)
         return now < 500;
     if (last > -500 && last < 500)
         return now < -500 || now > 500;
-    return false;
+    return now > -500 && now < 500;
 }
 
 // Sets the (negative, positive) direction pair from an axis reading.

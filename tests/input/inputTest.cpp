@@ -196,6 +196,16 @@ TEST_F(InputTest, JoystickBoundaryValuesBelongToNoZone)
     onJoystick(0, 0, -501, 0); // high -> low also changes
     EXPECT_EQ(btnUp, 1);
     EXPECT_EQ(btnDown, 0);
+    // A stick eased back through the boundary and let go does not stay held.
+    onJoystick(0, 900, 0, 0);
+    EXPECT_EQ(btnRight, 1);
+    onJoystick(0, 500, 0, 0);
+    EXPECT_EQ(btnRight, 1);
+    onJoystick(0, 0, 0, 0);
+    EXPECT_EQ(btnRight, 0);
+    onJoystick(0, -500, 0, 0);
+    onJoystick(0, -900, 0, 0); // still no change from the boundary outwards
+    EXPECT_EQ(btnLeft, 0);
 }
 
 TEST_F(InputTest, StickHeldStillDoesNotOverwriteTheKeyboard)
