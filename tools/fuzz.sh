@@ -5,7 +5,7 @@
 #   bash tools/fuzz.sh 600                  600 s per target
 #   KV_FUZZ_RUNS=1000000 bash tools/fuzz.sh one million inputs per target
 #   bash tools/fuzz.sh 60 bmp map           only the targets named
-# Targets: bmp jpeg spriteinfo map tileset settings. Every run is limited to
+# Targets: bmp jpeg spriteinfo map tileset settings wav. Every run is limited to
 # 512 MB of memory and 128 MB for a single allocation. New inputs go to
 # build-fuzz/corpus/<target> (fuzz/corpus holds the seeds and is only read);
 # a finding leaves its input in build-fuzz/findings/ and makes the script
@@ -17,7 +17,7 @@ root=$PWD
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bmp jpeg spriteinfo map tileset settings)
+[ ${#targets[@]} -gt 0 ] || targets=(bmp jpeg spriteinfo map tileset settings wav)
 
 if ! command -v clang++ >/dev/null; then
   echo "tools/fuzz.sh needs clang (bash tools/dev.sh installs it)" >&2
@@ -36,6 +36,7 @@ binary_of() {
   case "$1" in
     bmp) echo kvfuzzBmp ;; jpeg) echo kvfuzzJpeg ;; spriteinfo) echo kvfuzzSpriteInfo ;;
     map) echo kvfuzzMap ;; tileset) echo kvfuzzTileset ;; settings) echo kvfuzzSettings ;;
+    wav) echo kvfuzzWav ;;
     *) echo "unknown fuzz target: $1" >&2; exit 2 ;;
   esac
 }

@@ -4,8 +4,48 @@
 // asked of WebGL, but each question waits for the GPU (it took three
 // quarters of a frame), so the calls that change it are watched instead.
 mergeInto(LibraryManager.library, {
+  // The three fields of emscripten's GL emulation read here, each read only
+  // through this object, checked against Emscripten 3.1.6: GLImmediate's
+  // current colour and texture-environment compiler (library_glemu.js), and
+  // the number a texture object carries (library_webgl.js). A runtime that
+  // lacks one stops the game with an error naming the field, instead of
+  // drawing with a wrong colour or texture state.
+  $kvGlRuntime__deps: ['$GLImmediate'],
+  $kvGlRuntime: {
+    field: {colour: 'clientColor', texEnv: 'TexEnvJIT', textureName: 'name'},
+    missing: function(what) {
+      var text = "KelVantis: the runtime's GL emulation lacks " + what +
+                 ' (this game reads it as Emscripten 3.1.6 keeps it)';
+      console.error(text);
+      throw new Error(text);
+    },
+    // GLImmediate's current colour: null until the emulation has started.
+    colour: function() {
+      var name = kvGlRuntime.field.colour;
+      if (!(name in GLImmediate))
+        kvGlRuntime.missing('GLImmediate.' + name);
+      return GLImmediate[name];
+    },
+    // The target texturing on unit 0 uses (0 when it is off).
+    texUnitType: function() {
+      var jit = GLImmediate[kvGlRuntime.field.texEnv];
+      if (!jit || typeof jit.getTexUnitType !== 'function')
+        kvGlRuntime.missing('GLImmediate.' + kvGlRuntime.field.texEnv + '.getTexUnitType');
+      return jit.getTexUnitType(0);
+    },
+    // The GL name (glGenTextures' number) of a WebGL texture, 0 for none.
+    textureName: function(texture) {
+      if (!texture)
+        return 0;
+      var name = texture[kvGlRuntime.field.textureName];
+      if (typeof name !== 'number')
+        kvGlRuntime.missing("a texture's ." + kvGlRuntime.field.textureName);
+      return name;
+    },
+  },
+
   $kvGlWatched: {context: null, texture: 0, blended: 0, source: 1, destination: 0, lineWidth: 1},
-  $kvGlWatch__deps: ['$kvGlWatched'],
+  $kvGlWatch__deps: ['$kvGlWatched', '$kvGlRuntime'],
   $kvGlWatch: function() {
     var w = kvGlWatched;
     if (w.context === GLctx)
@@ -13,7 +53,7 @@ mergeInto(LibraryManager.library, {
     var gl = w.context = GLctx;
     // Asked once, then followed.
     var bound = gl.getParameter(gl.TEXTURE_BINDING_2D);
-    w.texture = bound ? bound.name : 0;
+    w.texture = kvGlRuntime.textureName(bound);
     w.blended = gl.isEnabled(gl.BLEND) ? 1 : 0;
     w.source = gl.getParameter(gl.BLEND_SRC_RGB);
     w.destination = gl.getParameter(gl.BLEND_DST_RGB);
@@ -22,7 +62,7 @@ mergeInto(LibraryManager.library, {
     var blendFunc = gl.blendFunc, lineWidth = gl.lineWidth;
     gl.bindTexture = function(target, texture) {
       if (target === gl.TEXTURE_2D)
-        w.texture = texture ? texture.name : 0;
+        w.texture = kvGlRuntime.textureName(texture);
       return bindTexture.call(gl, target, texture);
     };
     gl.enable = function(cap) {
@@ -46,16 +86,17 @@ mergeInto(LibraryManager.library, {
     };
   },
 
-  kvGlCurrentColour__deps: ['$GLImmediate'],
+  kvGlCurrentColour__deps: ['$kvGlRuntime'],
   kvGlCurrentColour: function(out) {
+    var colour = kvGlRuntime.colour();
     for (var i = 0; i < 4; i++)
-      HEAPF32[(out >> 2) + i] = GLImmediate.clientColor ? GLImmediate.clientColor[i] : 1.0;
+      HEAPF32[(out >> 2) + i] = colour ? colour[i] : 1.0;
   },
 
-  kvGlTexturing__deps: ['$GLImmediate'],
+  kvGlTexturing__deps: ['$kvGlRuntime'],
   kvGlTexturing: function() {
     // The game only uses texture unit 0.
-    return GLImmediate.TexEnvJIT.getTexUnitType(0) == 0xDE1 /* GL_TEXTURE_2D */ ? 1 : 0;
+    return kvGlRuntime.texUnitType() == 0xDE1 /* GL_TEXTURE_2D */ ? 1 : 0;
   },
 
   kvGlWatchState__deps: ['$kvGlWatch', '$kvGlWatched'],

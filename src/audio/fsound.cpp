@@ -5,11 +5,7 @@
 
 #include <SDL.h>
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#ifdef __EMSCRIPTEN__
-#include <cstdio>
-#endif
 #include <vector>
 
 // Only ov_fopen is used; this keeps vorbisfile.h's unused static callback
@@ -18,6 +14,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "audio/mixer.h"
+#include "audio/wavFile.h"
 
 struct FSOUND_SAMPLE {
     std::vector<int16_t> frames; // interleaved stereo at the mix rate
@@ -41,8 +38,7 @@ struct FSOUND_STREAM {
 #ifdef __EMSCRIPTEN__
 // Emscripten's SDL has SDL 1's single audio device, fed from a browser audio
 // context. Its headers declare SDL 2's device calls without defining them;
-// here they are the single device, named 1 when open. No SDL_LoadWAV there
-// either: WAV samples are read by loadWav below, and its SDL_zero names an
+// here they are the single device, named 1 when open. Its SDL_zero names an
 // SDL_memset it does not have.
 #undef SDL_zero
 #define SDL_zero(x) std::memset(&(x), 0, sizeof(x))
@@ -78,12 +74,6 @@ struct Channel {
     int volume = 255;                // 0..255, kept between sounds
 };
 
-// Sources beyond these are refused as damaged or useless.
-constexpr long minSourceRate = 1000;
-constexpr long maxSourceRate = 384000;
-constexpr int maxSourceChannels = 255;
-// Largest conversion buffer for a sample (about six minutes of 44100 Hz stereo).
-constexpr size_t maxSampleBytes = 64u << 20;
 // Broken stretches tolerated in a row before a stream is taken as ended.
 constexpr int maxHolesInRow = 16;
 
@@ -335,158 +325,39 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int, int, int)
 }
 
 #ifdef __EMSCRIPTEN__
-namespace {
-
-// A WAV file's PCM frames as -1..1 floats, read one by one by the resampler.
-struct WavSource {
-    const unsigned char* data;
-    long frames;
-    long next;
-    int channels;
-    int bytesPerSample; // 1 (unsigned) or 2 (signed little-endian)
-};
-
-float wavValue(const WavSource& w, long frame, int channel)
-{
-    const unsigned char* p = w.data + (frame * w.channels + channel) * w.bytesPerSample;
-    if (w.bytesPerSample == 1)
-        return (static_cast<int>(p[0]) - 128) / 128.0f;
-    return static_cast<int16_t>(p[0] | (p[1] << 8)) / 32768.0f;
-}
-
-bool pullWavFrame(void* source, float frame[2])
-{
-    WavSource* w = static_cast<WavSource*>(source);
-    if (w->next >= w->frames)
-        return false;
-    frame[0] = wavValue(*w, w->next, 0);
-    frame[1] = wavValue(*w, w->next, w->channels > 1 ? 1 : 0);
-    w->next++;
-    return true;
-}
-
-uint32_t little32(const unsigned char* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-// Reads an 8- or 16-bit PCM WAV file and converts it to stereo at the mix
-// rate with the streams' resampler. False for anything else.
-bool loadWav(const char* name, std::vector<int16_t>& frames)
-{
-    FILE* f = std::fopen(name, "rb");
-    if (!f)
-        return false;
-    std::vector<unsigned char> file;
-    unsigned char block[4096];
-    for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0 && file.size() <= maxSampleBytes;)
-        file.insert(file.end(), block, block + n);
-    std::fclose(f);
-    if (file.size() > maxSampleBytes) // too large to be one of ours
-        return false;
-    if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "WAVE", 4) != 0)
-        return false;
-    WavSource w{nullptr, 0, 0, 0, 0};
-    long rate = 0;
-    for (size_t at = 12; at + 8 <= file.size();) {
-        const uint32_t size = little32(file.data() + at + 4);
-        const unsigned char* body = file.data() + at + 8;
-        const size_t room = file.size() - at - 8;
-        if (std::memcmp(file.data() + at, "fmt ", 4) == 0 && size >= 16 && room >= 16) {
-            if ((body[0] | (body[1] << 8)) != 1) // PCM only
-                return false;
-            w.channels = body[2] | (body[3] << 8);
-            rate = static_cast<long>(little32(body + 4));
-            w.bytesPerSample = (body[14] | (body[15] << 8)) / 8;
-        } else if (std::memcmp(file.data() + at, "data", 4) == 0 && w.channels > 0) {
-            if ((w.bytesPerSample != 1 && w.bytesPerSample != 2) || w.channels > maxSourceChannels ||
-                rate < minSourceRate || rate > maxSourceRate)
-                return false;
-            w.data = body;
-            w.frames = static_cast<long>(std::min<size_t>(size, room) / (w.channels * w.bytesPerSample));
-            break;
-        }
-        // A chunk that claims more than the file holds ends the walk; this
-        // also keeps the step below from wrapping a 32-bit size_t round.
-        if (size > room)
-            break;
-        at += 8 + size + (size & 1);
-    }
-    if (!w.data)
-        return false;
-    // Converted to stereo at the mix rate it must stay within the same bound
-    // as the desktop's converted samples.
-    if (static_cast<double>(w.frames) * mixRate / static_cast<double>(rate) * 4.0 > static_cast<double>(maxSampleBytes))
-        return false;
-    Resampler r;
-    resetResampler(&r, rate, mixRate);
-    int16_t pass[mixPassFrames * 2];
-    frames.clear();
-    for (int got; (got = resample(&r, pullWavFrame, &w, pass, mixPassFrames)) > 0;)
-        frames.insert(frames.end(), pass, pass + got * 2);
-    return true;
-}
-
-} // namespace
-
 unsigned long fsoundMixedFrames = 0;
 unsigned long fsoundSampleFrames = 0;
 unsigned long fsoundSamplesStarted = 0;
+#endif
 
+// Both builds read samples with the same reader (audio/wavFile.h).
 FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
 {
     if (!name)
         return nullptr;
     FSOUND_SAMPLE* sample = new FSOUND_SAMPLE;
-    if (!loadWav(name, sample->frames)) {
+    if (!loadWav(name, mixRate, sample->frames)) {
         delete sample;
         return nullptr;
     }
     sample->frameCount = static_cast<int>(sample->frames.size() / 2);
     return sample;
 }
-#else
-FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* name, unsigned int, int, int)
+
+std::vector<int16_t> fsoundMixSample(const FSOUND_SAMPLE* sample, int volume)
 {
-    if (!name)
-        return nullptr;
-    SDL_AudioSpec spec;
-    Uint8* data = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(name, &spec, &data, &length))
-        return nullptr;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, mixRate) < 0) {
-        SDL_FreeWAV(data);
-        return nullptr;
+    std::vector<int16_t> out;
+    if (!sample)
+        return out;
+    out.resize(sample->frames.size());
+    for (int done = 0; done < sample->frameCount;) {
+        const int n = std::min(sample->frameCount - done, mixPassFrames);
+        const MixVoice voice{sample->frames.data() + done * 2, n, std::clamp(volume, 0, 255)};
+        mixVoices(&voice, 1, out.data() + done * 2, n);
+        done += n;
     }
-    // The conversion works in place in a buffer len_mult times the input;
-    // refuse sizes that would overflow SDL's int length or grow too large.
-    const size_t workBytes = static_cast<size_t>(length) * static_cast<size_t>(std::max(cvt.len_mult, 1));
-    if (cvt.len_mult < 1 || length > static_cast<Uint32>(INT_MAX) / static_cast<Uint32>(cvt.len_mult) ||
-        workBytes > maxSampleBytes) {
-        SDL_FreeWAV(data);
-        return nullptr;
-    }
-    std::vector<Uint8> work(workBytes == 0 ? 1 : workBytes);
-    if (length > 0)
-        std::memcpy(work.data(), data, length);
-    SDL_FreeWAV(data);
-    cvt.buf = work.data();
-    cvt.len = static_cast<int>(length);
-    if (cvt.needed && SDL_ConvertAudio(&cvt) != 0)
-        return nullptr;
-    const size_t outBytes = cvt.needed ? static_cast<size_t>(std::max(cvt.len_cvt, 0)) : length;
-    if (outBytes > workBytes)
-        return nullptr;
-    FSOUND_SAMPLE* sample = new FSOUND_SAMPLE;
-    sample->frameCount = static_cast<int>(outBytes / 4);
-    sample->frames.resize(static_cast<size_t>(sample->frameCount) * 2);
-    if (sample->frameCount > 0)
-        std::memcpy(sample->frames.data(), work.data(), static_cast<size_t>(sample->frameCount) * 4);
-    return sample;
+    return out;
 }
-#endif
 
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream)
 {

@@ -9,6 +9,9 @@
 // device lock.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 struct FSOUND_STREAM; // an opened OGG Vorbis stream, decoded bit by bit while it plays
 struct FSOUND_SAMPLE; // a WAV sample, converted whole to the mix format when loaded
 
@@ -26,8 +29,9 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
 // ignored (streams play once). Null when the file cannot be opened or is not
 // a usable Vorbis stream. Works in silent mode too.
 FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offset, int length);
-// Loads a WAV file and converts it to the mix format; index, mode, offset and
-// length are ignored. Null when the file cannot be loaded.
+// Loads a WAV file with loadWav (audio/wavFile.h) and converts it to the mix
+// format; index, mode, offset and length are ignored. Null when the file
+// cannot be loaded.
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int offset, int length);
 // Plays a stream from its start on channel (FSOUND_FREE: the lowest free
 // channel; a channel number: that channel, stopping what plays there).
@@ -57,6 +61,11 @@ void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 // for the whole run); the device tests call it between cases. Streams and
 // samples stay valid handles and are still freed by their own calls.
 void fsoundShutdown();
+
+// A loaded sample mixed alone at volume (0..255) as the audio callback
+// mixes it: interleaved stereo 16-bit frames at the mix rate; empty for
+// null. The test that compares the two builds' sound calls it.
+std::vector<int16_t> fsoundMixSample(const FSOUND_SAMPLE* sample, int volume);
 
 #ifdef __EMSCRIPTEN__
 // Counts since start-up, read by the page: frames the audio callback has

@@ -12,6 +12,12 @@ constexpr int mixPassFrames = 1024;
 // Most voices mixed at once: one per software channel.
 constexpr int mixMaxVoices = 32;
 
+// Sources (streams and WAV samples) beyond these are refused as damaged or
+// useless.
+constexpr long minSourceRate = 1000;
+constexpr long maxSourceRate = 384000;
+constexpr int maxSourceChannels = 255;
+
 // One playing voice for one pass: interleaved stereo frames at the output rate.
 struct MixVoice {
     const int16_t* frames; // left, right, left, right...
