@@ -70,6 +70,7 @@ web_tests() {
   bash tools/dev.sh web-dist >&2 || return
   KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
     /usr/bin/python3 tests/web/test_web.py || status=$?
+  /usr/bin/python3 tests/web/test_pace.py || status=$?
   /usr/bin/python3 tests/web/test_wavload.py || status=$?
   echo "browser build and tests took $(( $(date +%s) - t )) s"
   return $status

@@ -4,7 +4,6 @@ acts the same whatever modifier is held, losing the focus lets go of every
 key, and a hidden page pauses the game where it is.
 
 Run: /usr/bin/python3 tests/web/test_pace.py (KV_WEB_DIST picks the folder)."""
-import json
 import os
 import sys
 import time
