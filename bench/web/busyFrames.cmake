@@ -19,6 +19,8 @@ target_link_options(kvbusyweb PRIVATE
   -sALLOW_MEMORY_GROWTH=1
   -sFORCE_FILESYSTEM=1
   "SHELL:--js-library ${CMAKE_SOURCE_DIR}/web/glState.js"
+  # The game's page watch, which its platform layer starts.
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/lifecycle.js"
   "SHELL:--preload-file ${KV_GAME_DATA}/gfx@/gfx"
   "SHELL:--preload-file ${KV_GAME_DATA}/data@/data")
 configure_file(${CMAKE_SOURCE_DIR}/bench/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)

@@ -28,3 +28,9 @@ int advanceClock()
     curTime = static_cast<float>(static_cast<double>(curTime) + 1.0);
     return 1;
 }
+
+double nextTickDue(double due, double now, int period)
+{
+    const double next = due + period;
+    return next < now ? now : next;
+}

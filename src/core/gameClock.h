@@ -29,3 +29,10 @@ inline int truncateToInt(double v)
 // Returns the delay in real ms before the next tick (11, or 1 in debug runs).
 // Called by the shell's clock timer; tests call it directly.
 int advanceClock();
+
+// When the tick after one that was due at `due` (wall ms) is due, seen at
+// wall time `now`: `period` ms later, so that a tick that fires a little late
+// does not delay the ones after it. A tick more than a period late (a stall)
+// gets one tick at once and the pace goes on from now, so a stall never
+// turns into a burst of catch-up ticks. Called by the browser's clock tick.
+double nextTickDue(double due, double now, int period);

@@ -56,9 +56,9 @@ bool initWindow()
     glutIdleFunc(onIdle);
     glutReshapeFunc(onReshape);
 #ifdef __EMSCRIPTEN__
-    // The browser's GLUT has no key-repeat switch and no joystick.
+    // The browser's GLUT has no key-repeat switch and no joystick; its clock
+    // tick is the page's own timer, which stops while the page is hidden.
     startWebPlatform();
-    glutTimerFunc(11, onClockTick, 1);
 #else
     glutKeyboardFunc(onGlutKeyDown);
     glutSpecialFunc(onSpecialDown);
@@ -170,14 +170,19 @@ void onDisplay()
 void onClockTick(int /*value*/)
 {
 #ifdef __EMSCRIPTEN__
+    // The clock moves and the next tick is armed before the draw, against
+    // its due time rather than from the end of the draw, so the ticks keep
+    // the desktop's pace however long a frame takes to draw (up to 11 ms).
     // The browser's GLUT would draw at the screen's next refresh, 60 times a
     // second on most screens: fewer frames than ticks, and the actors, which
     // move once per drawn frame, would slow down. So the frame is drawn at
-    // once, as freeglut does on the desktop right after the timer.
+    // once, as freeglut does on the desktop right after the timer, and like
+    // the desktop's it sees the clock already moved.
+    armNextClockTick(advanceClock());
     onDisplay();
 #else
     glutPostRedisplay();
-#endif
     const int delay = advanceClock();
     glutTimerFunc(delay, onClockTick, 1);
+#endif
 }

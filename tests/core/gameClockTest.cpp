@@ -40,4 +40,17 @@ TEST(GameClock, LastTimeIsTheValueBeforeTheTick)
     EXPECT_GT(curTime, lastTime);
 }
 
+// Ticks fired at 3 ms late, on time, then after a 100 ms stall: the late
+// one keeps the 11 ms grid, the stall gives one tick at once and then the
+// pace restarts from there instead of catching up nine ticks.
+TEST(GameClock, TickDeadlinesKeepTheGridAndCatchUpOneTickAfterAStall)
+{
+    EXPECT_EQ(nextTickDue(100.0, 103.0, 11), 111.0);
+    EXPECT_EQ(nextTickDue(111.0, 111.0, 11), 122.0);
+    const double afterStall = nextTickDue(122.0, 222.0, 11);
+    EXPECT_EQ(afterStall, 222.0);
+    EXPECT_EQ(nextTickDue(afterStall, 222.5, 11), 233.0);
+    EXPECT_EQ(nextTickDue(50.0, 50.0, 1), 51.0);
+}
+
 } // namespace
