@@ -340,7 +340,10 @@ class GamepadTest(unittest.TestCase):
         start = p.state()
         wait_for(lambda: p.state()["xpos"] > start["xpos"] + 5, 60, "walking right on the stick")
         p.eval("kvPadSet(null)")
+        unplugged = p.state()["xpos"]
         wait_for(lambda: still(p, "xpos"), 60, "the player stopped after the unplug")
+        # Walking on (2 pixels a tick) the player would go on to the crates.
+        self.assertLess(p.state()["xpos"], unplugged + 30, "the player stopped where the pad was unplugged")
         # Plugged in again mid-game, it works at once.
         start = p.state()
         pad([DPAD_RIGHT], until=lambda: p.state()["xpos"] > start["xpos"] + 5)
