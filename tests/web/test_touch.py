@@ -59,6 +59,8 @@ FAKE_GAMEPAD = """
   };
 })();
 """
+# A browser without full screen for pages, as iPhone Safari.
+NO_FULL_SCREEN = "Object.defineProperty(Document.prototype, 'fullscreenEnabled', {get: () => false});"
 START, BACK, DPAD_DOWN, DPAD_RIGHT = 9, 8, 13, 15
 
 
@@ -108,6 +110,11 @@ def open_device(p, url, width, height, scale, touch, mobile=True):
     p.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale,
            mobile=mobile)
     p.send("Emulation.setTouchEmulationEnabled", enabled=touch, maxTouchPoints=5)
+    try:
+        # Fingers a failed test left on the screen.
+        p.send("Input.dispatchTouchEvent", type="touchCancel", touchPoints=[])
+    except RuntimeError:
+        pass
     p.errors.clear()
     p.events.clear()
     p.send("Page.navigate", url=url)
@@ -168,6 +175,15 @@ def shown_controls(p):
     return {n: r for n, r in ((n, control(p, n)) for n in names) if r}
 
 
+def wait_play(p, predicate, what):
+    """wait_for with the game's state and the lit controls in its failure."""
+    try:
+        return wait_for(predicate, 60, what)
+    except TimeoutError as e:
+        raise TimeoutError("%s; state %s, lit %s" % (e, p.state(), p.eval(
+            "[...document.querySelectorAll('#touch .on')].map(e => e.dataset.kv)"))) from None
+
+
 def still(p, key, frames=8):
     """True when the state's key keeps its value over frames drawn frames."""
     before = p.state()[key]
@@ -207,16 +223,26 @@ class PhoneTest(unittest.TestCase):
         self.assertEqual(sorted(shown_controls(p)),
                          ["Back", "Down", "Jump", "Left", "Right", "Switch", "Sword", "Up"], "play controls")
 
+        # A finger put on Right and slid to Left walks right, then left.
+        start = p.state()
+        fingers(p, "touchStart", {3: centre(p, "Right")})
+        wait_play(p, lambda: p.state()["xpos"] > start["xpos"] + 5, "walking right")
+        turned = p.state()
+        fingers(p, "touchMove", {3: centre(p, "Left")})
+        wait_play(p, lambda: p.state()["xpos"] < turned["xpos"] - 5, "walking left after the slide")
+        fingers(p, "touchCancel", {})
+        wait_for(lambda: still(p, "xpos"), 60, "the player stopped by a cancelled touch")
+
         # Hold Right: the player walks right.
         start = p.state()
         fingers(p, "touchStart", {1: centre(p, "Right")})
-        wait_for(lambda: p.state()["xpos"] > start["xpos"] + 10, 60, "walking right")
+        wait_play(p, lambda: p.state()["xpos"] > start["xpos"] + 10, "walking right")
         self.assertIn("on", p.eval("document.querySelector('[aria-label=Right]').className"), "Right lit")
         # A second finger on Jump while Right is held: the player rises while walking on.
         walking = p.state()
         fingers(p, "touchStart", {1: centre(p, "Right"), 2: centre(p, "Jump")})
-        wait_for(lambda: (lambda s: s["ypos"] < walking["ypos"] - 10 and s["xpos"] > walking["xpos"] + 5)(
-            p.state()), 60, "rising while walking right")
+        wait_play(p, lambda: (lambda s: s["ypos"] < walking["ypos"] - 10 and s["xpos"] > walking["xpos"] + 5)(
+            p.state()), "rising while walking right")
         if os.environ.get("KV_PHONE_SHOT"):
             shot = p.send("Page.captureScreenshot", format="png",
                           clip=dict(x=0, y=0, width=844, height=390, scale=1 / 3))
@@ -226,17 +252,6 @@ class PhoneTest(unittest.TestCase):
         lift_all(p)
         wait_for(lambda: still(p, "xpos"), 60, "the player standing still")
         self.assertEqual(p.eval("document.querySelectorAll('#touch .on').length"), 0, "controls lit")
-
-        # A finger put on Left and slid to Right walks left, then right.
-        p.wait_frames(40)  # landed
-        start = p.state()
-        fingers(p, "touchStart", {3: centre(p, "Left")})
-        wait_for(lambda: p.state()["xpos"] < start["xpos"] - 5, 60, "walking left")
-        turned = p.state()
-        fingers(p, "touchMove", {3: centre(p, "Right")})
-        wait_for(lambda: p.state()["xpos"] > turned["xpos"] + 5, 60, "walking right after the slide")
-        fingers(p, "touchCancel", {})
-        wait_for(lambda: still(p, "xpos"), 60, "the player stopped by a cancelled touch")
 
         tap(p, "Back", lambda: p.state()["state"] == 0)  # Back leaves play for the title
         self.assertNotIn("Back", shown_controls(p), "Back on the title would end the game")
@@ -251,6 +266,9 @@ class PhoneTest(unittest.TestCase):
         open_device(p, self.b.url, 640, 480, 1, touch=False, mobile=False)
         p.wait_frames(3)
         title = decode(p.capture_canvas())
+        # A keyboard player's 640x480 window: the controls line on one line,
+        # the picture as large as ever.
+        self.assertEqual([round(v) for v in p.canvas_rect()], [15, 0, 608, 456], "640x480 picture")
         tried = []
         for width, height, scale, touch in SIZES:
             what = "%dx%d at scale %d" % (width, height, scale)
@@ -270,6 +288,7 @@ class PhoneTest(unittest.TestCase):
                                    " return c.scrollWidth <= c.clientWidth && c.scrollHeight <= c.clientHeight; })()"),
                             what + ": controls line cut")
             self.assertFalse(overlap(line, [x, y, w, h]), what + ": controls line over the picture")
+            self.assertIsNotNone(rect(p, "#full"), what + ": the Full screen button")
             # As large as the page allows: the whole width in portrait, the whole
             # height above the controls line in landscape.
             if height > width:
@@ -307,10 +326,12 @@ class PhoneTest(unittest.TestCase):
 
 class GamepadTest(unittest.TestCase):
     def test_a_gamepad_alone_plays_and_unplugging_releases(self):
-        b = Browser(FAKE_GAMEPAD)
+        """On a browser without full screen (no Full screen button there)."""
+        b = Browser(FAKE_GAMEPAD + NO_FULL_SCREEN)
         self.addCleanup(b.close)
         p = b.page
         open_device(p, b.url, 640, 480, 1, touch=False, mobile=False)
+        self.assertIsNone(rect(p, "#full"), "a Full screen button that cannot work")
 
         def pad(buttons, axes=None, until=None):
             """Holds buttons (and the stick at axes) for two frames, or until
