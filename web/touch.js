@@ -211,8 +211,11 @@
       if (finger)
         mine = true;
     }
-    // The controls' fingers neither scroll, zoom nor make mouse clicks.
-    if (mine && e.cancelable)
+    // No finger scrolls or zooms the page (browsers that ignore the page's
+    // touch-action included), and the controls' fingers make no mouse
+    // clicks; the controls line's Full screen button keeps its click.
+    var line = e.target instanceof Element && e.target.closest('#controls');
+    if ((mine || !line) && e.cancelable)
       e.preventDefault();
   }
 
