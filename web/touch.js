@@ -97,36 +97,35 @@
   // {x, y, width, height} (CSS pixels from the top left) in a page of
   // width x height.
   window.kvPlaceTouch = function(box, width, height) {
-    var u, top, padLeft, clusterLeft;
     var margin = 8;
-    var below = height - box.y - box.height;
-    var over = false;
+    var u, top, padLeft, clusterLeft;
     if (height > width) {
-      // Portrait: in the band below the picture.
+      // Portrait: in the band below the picture, centred in it.
+      var below = height - box.y - box.height;
       u = Math.min(72, (width - 3 * margin) / 6, (below - 2 * margin) / 3);
-      over = u < 36;
-      u = Math.max(u, 36);
-      top = over ? height - margin - 3 * u : box.y + box.height + Math.max(margin, (below - 3 * u) / 2);
+      top = box.y + box.height + (below - 3 * u) / 2;
+    } else {
+      // Landscape: in the side bars, low down where the thumbs rest.
+      u = Math.min(72, (box.x - 2 * margin) / 3, (height - 2 * margin) / 3);
+      top = (height - 3 * u) * 0.7;
+      padLeft = (box.x - 3 * u) / 2;
+      clusterLeft = width - box.x + padLeft;
+    }
+    // Too little room: over the picture's lower corners, half-transparent.
+    var over = u < 36;
+    if (over) {
+      u = Math.max(36, Math.min(64, Math.min(width, height) / 7));
+      top = height - margin - 3 * u;
+    }
+    u = Math.floor(u);
+    if (over || height > width) {
       padLeft = margin;
       clusterLeft = width - margin - 3 * u;
-    } else {
-      // Landscape: in the side bars, lower half, when they are wide enough.
-      u = Math.min(72, (box.x - 2 * margin) / 3, (height - 2 * margin) / 3);
-      over = u < 36;
-      if (over) {
-        u = Math.max(36, Math.min(64, height / 7));
-        padLeft = margin;
-        clusterLeft = width - margin - 3 * u;
-      } else {
-        padLeft = (box.x - 3 * u) / 2;
-        clusterLeft = width - box.x + (box.x - 3 * u) / 2;
-      }
-      top = Math.max(margin, height - margin - 3 * u - (over ? 0 : Math.max(0, (height - 3 * u) / 2 - 3 * u / 2)));
     }
     root.classList.toggle('over', over);
-    root.style.setProperty('--u', Math.floor(u) + 'px');
-    put(pad, padLeft, top);
-    put(cluster, clusterLeft, top);
+    root.style.setProperty('--u', u + 'px');
+    put(pad, padLeft, Math.max(0, top));
+    put(cluster, clusterLeft, Math.max(0, top));
   };
 
   function relayout() {
