@@ -37,7 +37,9 @@ target_link_libraries(kelvantis PRIVATE kvlogic kvplatform)
 set_target_properties(kelvantis PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} SUFFIX .js)
 
 set(KV_WEB_EXPORTS _main _kvDebugState _kvViewport _kvMixerCounts _kvFullScreenSetting
-  _kvKeyEvent _kvReleaseControls _kvPageHidden)
+  _kvKeyEvent _kvReleaseControls _kvPageHidden
+  # The touch controls (web/touch.js).
+  _kvGameState _kvTouchKey)
 string(REPLACE ";" "," KV_WEB_EXPORTS "${KV_WEB_EXPORTS}")
 target_link_options(kelvantis PRIVATE
   -sLEGACY_GL_EMULATION=1
@@ -50,10 +52,11 @@ target_link_options(kelvantis PRIVATE
   "SHELL:--js-library ${CMAKE_SOURCE_DIR}/web/glState.js"
   "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/pre.js"
   "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/lifecycle.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/web/touch.js"
   # The data, beside the player's folder (see web/pre.js).
   "SHELL:--preload-file ${KV_GAME_DATA}/gfx@/game/gfx"
   "SHELL:--preload-file ${KV_GAME_DATA}/data@/game/data")
 file(GLOB_RECURSE KV_WEB_DATA_FILES CONFIGURE_DEPENDS ${KV_GAME_DATA}/gfx/* ${KV_GAME_DATA}/data/*)
 set_property(TARGET kelvantis APPEND PROPERTY LINK_DEPENDS
-  ${CMAKE_SOURCE_DIR}/web/pre.js ${CMAKE_SOURCE_DIR}/web/lifecycle.js ${CMAKE_SOURCE_DIR}/web/glState.js
-  ${KV_WEB_DATA_FILES})
+  ${CMAKE_SOURCE_DIR}/web/pre.js ${CMAKE_SOURCE_DIR}/web/lifecycle.js ${CMAKE_SOURCE_DIR}/web/touch.js
+  ${CMAKE_SOURCE_DIR}/web/glState.js ${KV_WEB_DATA_FILES})

@@ -54,22 +54,27 @@ function kvWatchPage() {
   });
 
   // The sound is suspended only if it was playing, and resumed only then:
-  // a page hidden before the first key press stays silent until one.
-  var gone = false, soundHeld = false;
+  // a page hidden before the first key press stays silent until one. The
+  // contexts are those the page recorded as the runtime made them (pre.js).
+  var gone = false, held = [];
   function shownOrHidden() {
     if (ABORT)
       return;
     var hidden = gone || document.visibilityState === 'hidden';
     Module._kvPageHidden(hidden ? 1 : 0);
-    var audio = typeof SDL !== 'undefined' ? SDL.audioContext : null;
-    if (!audio)
-      return;
-    if (hidden && audio.state === 'running') {
-      soundHeld = true;
-      audio.suspend();
-    } else if (!hidden && soundHeld) {
-      soundHeld = false;
-      audio.resume();
+    if (hidden) {
+      kvAudioContexts.forEach(function(audio) {
+        if (audio.state === 'running' && held.indexOf(audio) < 0) {
+          held.push(audio);
+          audio.suspend();
+        }
+      });
+    } else {
+      held.forEach(function(audio) {
+        if (audio.state === 'suspended')
+          audio.resume();
+      });
+      held = [];
     }
   }
   document.addEventListener('visibilitychange', shownOrHidden);

@@ -1,6 +1,8 @@
 // The browser build's side of the platform layer: key repeats, the gamepad,
-// the clock and game timers that stop while the page is hidden, and the
-// small hooks the page calls (web/index.html and web/lifecycle.js list them).
+// The browser build's side of the platform layer: key repeats, the gamepad,
+// the touch controls' keys (web/touch.js), the clock and game timers that
+// stop while the page is hidden, and the small hooks the page calls
+// (web/index.html, web/lifecycle.js and web/touch.js list them).
 #include "shell/webPage.h"
 
 #include <GL/glut.h>
@@ -75,7 +77,14 @@ void specialUp(int key, int x, int y)
 
 // GLUT's joystick reports axes from -1000 to 1000 and button n as bit n; the
 // first connected gamepad is read the same way every 10 ms, its d-pad
-// counting as the stick.
+// counting as the stick. The standard layout's Back/Select (8) and Start (9)
+// are the menu buttons (Esc and Enter), kept out of the button bits. With no
+// pad connected the poll reads a centred stick and no buttons, so a pad
+// unplugged while something is held releases it (the joystick and menu
+// buttons act on changes only, so this costs nothing while no pad is there).
+constexpr int padBack = 8;
+constexpr int padStart = 9;
+
 void pollGamepad(int)
 {
     glutTimerFunc(10, pollGamepad, 0);
@@ -88,7 +97,7 @@ void pollGamepad(int)
             continue;
         unsigned int buttons = 0;
         for (int b = 0; b < pad.numButtons && b < 12; b++)
-            if (pad.digitalButton[b])
+            if (pad.digitalButton[b] && b != padBack && b != padStart)
                 buttons |= 1u << b;
         int x = pad.numAxes > 0 ? static_cast<int>(std::lround(pad.axis[0] * 1000.0)) : 0;
         int y = pad.numAxes > 1 ? static_cast<int>(std::lround(pad.axis[1] * 1000.0)) : 0;
@@ -103,8 +112,12 @@ void pollGamepad(int)
                 x = 1000;
         }
         onJoystick(buttons, x, y, 0);
+        onPadMenuButtons(pad.numButtons > padStart && pad.digitalButton[padStart],
+                         pad.numButtons > padBack && pad.digitalButton[padBack]);
         return;
     }
+    onJoystick(0, 0, 0, 0);
+    onPadMenuButtons(false, false);
 }
 
 // Lets go of every control the game holds, through the same releases a key
@@ -325,10 +338,35 @@ EMSCRIPTEN_KEEPALIVE const double* kvMixerCounts()
     return counts;
 }
 
+// The game state (0 title, 1 story, 3 play, 4 dying, 5 game over), which
+// decides the touch controls shown.
+EMSCRIPTEN_KEEPALIVE int kvGameState()
+{
+    return GameState;
+}
+
 // 1 when the options ask for full screen (the page asks the browser at the
 // first key press, the only time it may).
 EMSCRIPTEN_KEEPALIVE int kvFullScreenSetting()
 {
     return settings.fullscreen != 0 ? 1 : 0;
+}
+
+// A touch control pressed (down 1) or lifted (down 0), through the keyboard's
+// own path: key is a GLUT key code, or a GLUT special key code when special
+// is 1 (the d-pad's arrows).
+EMSCRIPTEN_KEEPALIVE void kvTouchKey(int key, int special, int down)
+{
+    if (special) {
+        if (down)
+            specialDown(key, 0, 0);
+        else
+            specialUp(key, 0, 0);
+    } else if (key >= 0 && key < 256) {
+        if (down)
+            keyDown(static_cast<unsigned char>(key), 0, 0);
+        else
+            keyUp(static_cast<unsigned char>(key), 0, 0);
+    }
 }
 }
