@@ -8,6 +8,10 @@
  *                       swaps never wait.
  *   KV_SYNC_EXTENSIONS  words added to glXQueryExtensionsString (default
  *                       "GLX_EXT_swap_control GLX_MESA_swap_control").
+ *   KV_SYNC_IGNORE_INTERVAL  1: a requested interval is counted but not
+ *                       applied, so swaps wait as they did for the game
+ *                       before it asked for interval 0 (for the bench's
+ *                       "before" figure).
  *   KV_SYNC_REPORT      a file that the library maps and keeps up to date,
  *                       eight 64-bit counters (see enum below), so a test
  *                       reads the frames drawn and the interval calls while
@@ -48,6 +52,7 @@ static int64_t* report = fallbackReport;
 static int64_t periodNs;      /* 0: swaps never wait */
 static int64_t epochNs;       /* refresh boundaries are epochNs + k * periodNs */
 static int swapInterval = 1;  /* the drivers' default */
+static int ignoreInterval;    /* KV_SYNC_IGNORE_INTERVAL */
 
 static int64_t nowNs(void)
 {
@@ -68,6 +73,8 @@ __attribute__((constructor)) static void startDisplay(void)
     if (rate > 0.0)
         periodNs = (int64_t)(1e9 / rate + 0.5);
     epochNs = nowNs();
+    const char* ignore = getenv("KV_SYNC_IGNORE_INTERVAL");
+    ignoreInterval = ignore != NULL && strcmp(ignore, "1") == 0;
     const char* path = getenv("KV_SYNC_REPORT");
     if (path != NULL && *path != '\0') {
         int fd = open(path, O_RDWR | O_CREAT | O_TRUNC, 0644);
@@ -96,6 +103,8 @@ static void* next(const char* name)
 
 static void setInterval(int interval)
 {
+    if (ignoreInterval)
+        return;
     swapInterval = interval;
     put(reportInterval, interval);
 }

@@ -1,0 +1,123 @@
+"""The real game on a simulated display that syncs each swap to its refresh
+(the preloaded library syncedDisplay.c), and its frames drawn per second
+measured side by side with other such runs. Used by the display-sync test
+and the performance suite.
+
+Environment: KV_SYNCED_DISPLAY names the built library (set by CTest)."""
+import os
+import signal
+import struct
+import time
+
+from kvharness import GameRun, Xvfb, sanitized, sanitizer_env
+
+# The library's counters, in its order (syncedDisplay.c).
+FIELDS = ("swaps", "extCalls", "extLast", "mesaCalls", "mesaLast", "sgiCalls", "sgiLast", "interval")
+
+
+class SyncedRun(GameRun):
+    """A game run on a simulated display of hz refreshes a second (0: never
+    waits). extensions replaces the swap-control words the display adds to
+    the GLX extension string; ignore makes it take no notice of a requested
+    interval, as the game found it before it asked for one."""
+
+    def __init__(self, xvfb, hz, extensions=None, ignore=False, library=None):
+        self.library = library or os.environ["KV_SYNCED_DISPLAY"]
+        self.report_path = None
+        env = {"KV_SYNC_HZ": str(hz)}
+        if extensions is not None:
+            env["KV_SYNC_EXTENSIONS"] = extensions
+        if ignore:
+            env["KV_SYNC_IGNORE_INTERVAL"] = "1"
+        super().__init__(xvfb, env=env)
+
+    def start(self, argv=None, cwd=None):
+        self.report_path = os.path.join(self.workdir, "sync-report")
+        preload = self.library
+        if sanitized(self.binary) and "LD_PRELOAD" in sanitizer_env():
+            preload = sanitizer_env()["LD_PRELOAD"] + " " + self.library
+        self.extra_env.update(KV_SYNC_REPORT=self.report_path, LD_PRELOAD=preload)
+        super().start(argv, cwd)
+
+    def report(self):
+        """The library's counters as a dict, or None before it has started."""
+        try:
+            with open(self.report_path, "rb") as f:
+                data = f.read(8 * len(FIELDS))
+        except OSError:
+            return None
+        if len(data) < 8 * len(FIELDS):
+            return None
+        return dict(zip(FIELDS, struct.unpack("<%dq" % len(FIELDS), data)))
+
+    def swaps(self):
+        return self.report()["swaps"]
+
+    def stderr_now(self):
+        with open(os.path.join(self.workdir, "stderr"), "rb") as f:
+            return f.read()
+
+
+class SyncedGames:
+    """Several synced runs side by side, each on its own Xvfb (so that key
+    presses and window searches never meet another game).
+
+    with SyncedGames({"a": (60, {}), "b": (0, {})}) as games: games["a"]..."""
+
+    def __init__(self, specs):
+        self.specs = specs
+        self.games = {}
+        self.servers = []
+
+    def __enter__(self):
+        try:
+            for key, (hz, options) in self.specs.items():
+                xvfb = Xvfb().__enter__()
+                self.servers.append(xvfb)
+                game = SyncedRun(xvfb, hz, **options).__enter__()
+                self.games[key] = game
+                game.start()
+            for game in self.games.values():
+                game.wait_window()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self.games
+
+    def __exit__(self, *exc):
+        for game in self.games.values():
+            if game.proc and game.proc.poll() is None:
+                game.proc.send_signal(signal.SIGCONT)
+        for game in self.games.values():
+            game.__exit__(None, None, None)
+        for xvfb in self.servers:
+            xvfb.__exit__(None, None, None)
+        return False
+
+
+def stop(games):
+    for game in games.values():
+        game.proc.send_signal(signal.SIGSTOP)
+
+
+def frame_rates(games, rounds, window, settle=0.1):
+    """Frames drawn per second by each of the stopped games (a dict key ->
+    SyncedRun): each is resumed in turn, measured for window seconds and
+    stopped again, rounds times, so that a change in the machine's load
+    meets every game alike. The games are left stopped."""
+    frames = dict.fromkeys(games, 0)
+    seconds = dict.fromkeys(games, 0.0)
+    order = list(games)
+    for _ in range(rounds):
+        for key in order:
+            game = games[key]
+            game.proc.send_signal(signal.SIGCONT)
+            time.sleep(settle)  # the tick that fell due while it was stopped
+            first, start = game.swaps(), time.monotonic()
+            time.sleep(window)
+            last, end = game.swaps(), time.monotonic()
+            game.proc.send_signal(signal.SIGSTOP)
+            frames[key] += last - first
+            seconds[key] += end - start
+        order.append(order.pop(0))  # nobody always goes first
+    return {key: frames[key] / seconds[key] for key in games}
