@@ -5,14 +5,17 @@ refresh unless the program asks for swap interval 0. The game draws one
 frame per 11 ms tick and moves once per drawn frame, so on a synced 60 Hz
 display it would run at about 70 % of its speed. The preloaded library
 tests/support/syncedDisplay.c turns Xvfb's never-waiting llvmpipe into such
-a display (and counts the frames drawn); the game must draw as many frames
-a second on it as on a display that never waits, on the title and in play.
+a display (and counts the frames drawn); on the title and in play, the game
+must draw at least 95 % as many frames a second on it, at 60 and at 144 Hz,
+as on a display that never waits.
 
 The games run side by side and are measured in turn for half a second at a
-time while the others are stopped, over several rounds (kvsync.py). A
-machine so busy that even the never-waiting game cannot keep near its pace
-of about 87 frames a second cannot show whether a display slows the game:
-such a measurement is taken again, and skipped when it never gets there."""
+time while the others are stopped, over several rounds (kvsync.py); each
+synced display is compared with the never-waiting one in the median round.
+A machine so busy that even the never-waiting game cannot keep near its
+pace of about 87 frames a second cannot show whether a display slows the
+game: such a measurement is taken again, and skipped when it never gets
+there."""
 import os
 import signal
 import sys
@@ -41,20 +44,23 @@ MESSAGE = b"kelvantis: no GLX_EXT_swap_control or GLX_MESA_swap_control"
 class DisplaySyncTest(unittest.TestCase):
     def measure(self, games, name):
         """Frames a second of each game; each synced display must draw at
-        least 95 % of the never-waiting one's."""
+        least 95 % of the never-waiting one's, in the median round."""
         for _ in range(ATTEMPTS):
             rates = frame_rates(games, ROUNDS, WINDOW)
-            if rates[0] >= BASELINE_FLOOR:
+            if rates.overall(0) >= BASELINE_FLOOR:
                 break
             print("%s: the never-waiting game drew only %.1f frames/s (load average %.1f): again"
-                  % (name, rates[0], os.getloadavg()[0]))
+                  % (name, rates.overall(0), os.getloadavg()[0]))
         else:
-            self.skipTest("the machine is too busy to hold the game's pace (%s: %.1f frames/s)" % (name, rates[0]))
+            self.skipTest("the machine is too busy to hold the game's pace (%s: %.1f frames/s)"
+                          % (name, rates.overall(0)))
         print("%s: %s frames/s" % (name, ", ".join(
-            "%s %.1f" % ("%d Hz" % hz if hz else "never waiting", rates[hz]) for hz in RATES)))
+            "%s %.1f" % ("%d Hz" % hz if hz else "never waiting", rates.overall(hz)) for hz in RATES)))
         for hz in RATES[1:]:
-            self.assertGreaterEqual(rates[hz], 0.95 * rates[0], "%s at %d Hz: %.1f frames/s against %.1f"
-                                    % (name, hz, rates[hz], rates[0]))
+            ratio = rates.paired_ratio(hz, 0)
+            print("%s: %d Hz against never waiting, median round: %.3f" % (name, hz, ratio))
+            self.assertGreaterEqual(ratio, 0.95, "%s at %d Hz: %.1f frames/s against %.1f"
+                                    % (name, hz, rates.overall(hz), rates.overall(0)))
 
     def test_synced_displays_draw_as_many_frames_as_one_that_never_waits(self):
         with SyncedGames({hz: (hz, {}) for hz in RATES}) as games:
@@ -71,7 +77,7 @@ class DisplaySyncTest(unittest.TestCase):
             for hz, game in games.items():
                 # Interval 0 asked for once, through the first extension.
                 counters = game.report()
-                del counters["swaps"]
+                del counters["swaps"], counters["lastSwapNs"]
                 self.assertEqual(counters, {"extCalls": 1, "extLast": 0, "mesaCalls": 0, "mesaLast": 0,
                                             "sgiCalls": 0, "sgiLast": 0, "interval": 0}, hz)
                 self.assertNotIn(MESSAGE, game.stderr_now())

@@ -12,7 +12,8 @@ import time
 from kvharness import GameRun, Xvfb, sanitized, sanitizer_env
 
 # The library's counters, in its order (syncedDisplay.c).
-FIELDS = ("swaps", "extCalls", "extLast", "mesaCalls", "mesaLast", "sgiCalls", "sgiLast", "interval")
+FIELDS = ("swaps", "extCalls", "extLast", "mesaCalls", "mesaLast", "sgiCalls", "sgiLast", "interval",
+          "lastSwapNs")
 
 
 class SyncedRun(GameRun):
@@ -52,6 +53,11 @@ class SyncedRun(GameRun):
 
     def swaps(self):
         return self.report()["swaps"]
+
+    def last_swap(self):
+        """Frames drawn so far and the time of the latest, in seconds."""
+        report = self.report()
+        return report["swaps"], report["lastSwapNs"] / 1e9
 
     def stderr_now(self):
         with open(os.path.join(self.workdir, "stderr"), "rb") as f:
@@ -100,24 +106,51 @@ def stop(games):
         game.proc.send_signal(signal.SIGSTOP)
 
 
-def frame_rates(games, rounds, window, settle=0.1):
+class FrameRates:
+    """Frames drawn per second by each game in each round of frame_rates."""
+
+    def __init__(self, keys):
+        self.frames = {key: [] for key in keys}
+        self.seconds = {key: [] for key in keys}
+
+    def overall(self, key):
+        return sum(self.frames[key]) / sum(self.seconds[key])
+
+    def paired_ratio(self, key, base):
+        """The median over the rounds of key's rate against base's in the
+        same round: a round that met a burst of load counts no more than any
+        other."""
+        ratios = sorted((f / s) / (bf / bs) for f, s, bf, bs in zip(
+            self.frames[key], self.seconds[key], self.frames[base], self.seconds[base]))
+        middle = len(ratios) // 2
+        return ratios[middle] if len(ratios) % 2 else (ratios[middle - 1] + ratios[middle]) / 2
+
+
+def frame_rates(games, rounds, window):
     """Frames drawn per second by each of the stopped games (a dict key ->
-    SyncedRun): each is resumed in turn, measured for window seconds and
-    stopped again, rounds times, so that a change in the machine's load
-    meets every game alike. The games are left stopped."""
-    frames = dict.fromkeys(games, 0)
-    seconds = dict.fromkeys(games, 0.0)
+    SyncedRun): each is resumed in turn, measured for about window seconds
+    and stopped again, rounds times, so that a change in the machine's load
+    meets every game alike. A window runs from one drawn frame to another,
+    so it holds whole frames. The games are left stopped."""
+    rates = FrameRates(games)
     order = list(games)
     for _ in range(rounds):
         for key in order:
             game = games[key]
+            resumed = game.swaps()
             game.proc.send_signal(signal.SIGCONT)
-            time.sleep(settle)  # the tick that fell due while it was stopped
-            first, start = game.swaps(), time.monotonic()
+            # The window starts at a frame drawn after the one of the tick
+            # that fell due while the game was stopped.
+            deadline = time.monotonic() + 20.0
+            while game.swaps() < resumed + 2:
+                if time.monotonic() > deadline or game.proc.poll() is not None:
+                    raise RuntimeError("a game drew no frames after it was resumed")
+                time.sleep(0.002)
+            first, start = game.last_swap()
             time.sleep(window)
-            last, end = game.swaps(), time.monotonic()
+            last, end = game.last_swap()
             game.proc.send_signal(signal.SIGSTOP)
-            frames[key] += last - first
-            seconds[key] += end - start
+            rates.frames[key].append(last - first)
+            rates.seconds[key].append(end - start)
         order.append(order.pop(0))  # nobody always goes first
-    return {key: frames[key] / seconds[key] for key in games}
+    return rates

@@ -13,9 +13,9 @@
  *                       before it asked for interval 0 (for the bench's
  *                       "before" figure).
  *   KV_SYNC_REPORT      a file that the library maps and keeps up to date,
- *                       eight 64-bit counters (see enum below), so a test
- *                       reads the frames drawn and the interval calls while
- *                       the game runs.
+ *                       nine 64-bit counters (see enum below), so a test
+ *                       reads the frames drawn, when the last one was shown
+ *                       and the interval calls while the game runs.
  *
  * glXSwapIntervalEXT, glXSwapIntervalMESA, glXGetSwapIntervalMESA and
  * glXSwapIntervalSGI are served through glXGetProcAddress(ARB) whatever the
@@ -44,6 +44,7 @@ enum {
     reportSgiCalls,    /* glXSwapIntervalSGI calls */
     reportSgiLast,
     reportInterval,    /* the interval in force */
+    reportLastSwapNs,  /* CLOCK_MONOTONIC when the latest swap returned */
     reportCount
 };
 
@@ -225,5 +226,6 @@ void glXSwapBuffers(Display* display, GLXDrawable drawable)
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, NULL) == EINTR) {
         }
     }
+    put(reportLastSwapNs, nowNs());
     put(reportSwaps, report[reportSwaps] + 1);
 }
