@@ -9,13 +9,14 @@ a display (and counts the frames drawn); on the title and in play, the game
 must draw at least 95 % as many frames a second on it, at 60 and at 144 Hz,
 as on a display that never waits.
 
-The games run side by side and are measured in turn for half a second at a
-time while the others are stopped, over several rounds (kvsync.py); each
-synced display is compared with the never-waiting one in the median round.
-A machine so busy that even the never-waiting game cannot keep near its
-pace of about 87 frames a second cannot show whether a display slows the
-game: such a measurement is taken again, and skipped when it never gets
-there."""
+The games run side by side and are measured in turn for a quarter of a
+second at a time while the others are stopped, over several rounds
+(kvsync.py), and compared in their better windows (the upper quartile),
+which load from elsewhere holds back least, while a synced display holds
+back every window. A machine so busy that even the never-waiting game
+cannot keep near its pace of about 87 frames a second cannot show whether a
+display slows the game: such a measurement is taken again, and skipped
+when it never gets there."""
 import os
 import signal
 import sys
@@ -32,9 +33,10 @@ LIBRARY = os.environ.get("KV_SYNCED_DISPLAY", "")
 GAME_DIR = os.environ.get("KV_GAME_DIR", "")
 # Refresh rates side by side; 0 is a display that never waits.
 RATES = (0, 60, 144)
-ROUNDS, WINDOW = 8, 0.5
-# Below this the never-waiting game has lost its pace to the machine's load.
-BASELINE_FLOOR = 75.0
+ROUNDS, WINDOW = 16, 0.25
+# Below this, in its better windows, the never-waiting game has lost its
+# pace to the machine's load.
+BASELINE_FLOOR = 80.0
 ATTEMPTS = 3
 MESSAGE = b"kelvantis: no GLX_EXT_swap_control or GLX_MESA_swap_control"
 
@@ -43,24 +45,24 @@ MESSAGE = b"kelvantis: no GLX_EXT_swap_control or GLX_MESA_swap_control"
 @unittest.skipUnless(os.path.exists(LIBRARY), "no synced display library (KV_SYNCED_DISPLAY)")
 class DisplaySyncTest(unittest.TestCase):
     def measure(self, games, name):
-        """Frames a second of each game; each synced display must draw at
-        least 95 % of the never-waiting one's, in the median round."""
+        """Frames a second of each game in its better windows; each synced
+        display must draw at least 95 % of the never-waiting one's."""
         for _ in range(ATTEMPTS):
             rates = frame_rates(games, ROUNDS, WINDOW)
-            if rates.overall(0) >= BASELINE_FLOOR:
+            if rates.upper_quartile(0) >= BASELINE_FLOOR:
                 break
             print("%s: the never-waiting game drew only %.1f frames/s (load average %.1f): again"
-                  % (name, rates.overall(0), os.getloadavg()[0]))
+                  % (name, rates.upper_quartile(0), os.getloadavg()[0]))
         else:
             self.skipTest("the machine is too busy to hold the game's pace (%s: %.1f frames/s)"
-                          % (name, rates.overall(0)))
-        print("%s: %s frames/s" % (name, ", ".join(
-            "%s %.1f" % ("%d Hz" % hz if hz else "never waiting", rates.overall(hz)) for hz in RATES)))
+                          % (name, rates.upper_quartile(0)))
+        for hz in RATES:
+            print("%s, %s: %.1f frames/s in the better windows, %.1f in all" % (
+                name, "%d Hz" % hz if hz else "never waiting", rates.upper_quartile(hz), rates.overall(hz)))
         for hz in RATES[1:]:
-            ratio = rates.paired_ratio(hz, 0)
-            print("%s: %d Hz against never waiting, median round: %.3f" % (name, hz, ratio))
-            self.assertGreaterEqual(ratio, 0.95, "%s at %d Hz: %.1f frames/s against %.1f"
-                                    % (name, hz, rates.overall(hz), rates.overall(0)))
+            self.assertGreaterEqual(rates.upper_quartile(hz), 0.95 * rates.upper_quartile(0),
+                                    "%s at %d Hz: %.1f frames/s against %.1f"
+                                    % (name, hz, rates.upper_quartile(hz), rates.upper_quartile(0)))
 
     def test_synced_displays_draw_as_many_frames_as_one_that_never_waits(self):
         with SyncedGames({hz: (hz, {}) for hz in RATES}) as games:
