@@ -17,8 +17,8 @@
 #include "graphics/quads.h"
 #include "graphics/sharedTextures.h"
 #include "input/input.h"
-#include "world/map.h"
 #include "shell/swapControl.h"
+#include "world/map.h"
 #ifdef __EMSCRIPTEN__
 #include "shell/webPage.h"
 #endif
