@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""KelVantis performance figures, side by side in one run, against the targets.
+"""KelVantis performance figures, side by side in one run, some against targets.
 
 Usage: bench/perfSuite.py [BUILD_DIR] [--smoke]
        (or `bash tools/dev.sh bench`, which builds first)
@@ -14,13 +14,20 @@ Runs under a private Xvfb, in the generated game folder of BUILD_DIR
   2. start-up: process start to the first swapped frame of the title, ten
      times, with a bare GLUT window timed the same way for comparison;
   3. CPU: the game's share of one core on the title screen and in play, ten
-     seconds each, from /proc/<pid>/stat.
+     seconds each, from /proc/<pid>/stat;
+  4. display sync: frames drawn per second on the title and in play on a
+     simulated display that syncs each swap to a 60 Hz refresh (the
+     preloaded build/tests/libkvsynceddisplay.so), next to one that never
+     waits, and as the game drew before it asked for swap interval 0 (the
+     display taking no notice of the request); the games measured in turn,
+     a quarter of a second at a time.
 --smoke runs everything briefly to show that it still works (CI); its
 numbers mean nothing and no time is checked. The exit code is 0 unless a
 program failed or the game's code allocated during a frame.
 """
 import os
 import re
+import signal
 import statistics
 import subprocess
 import sys
@@ -28,7 +35,11 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "tools", "play"))
+import kvprobe  # noqa: E402
+from kvdrive import hold_until  # noqa: E402
 from kvharness import GameRun, Xvfb, keys  # noqa: E402
+from kvsync import SyncedGames, frame_rates, stop  # noqa: E402
 
 TICKS_PER_SECOND = 1000.0 / 11.0
 
@@ -111,6 +122,28 @@ def measure_cpu(xvfb, seconds):
     return title, play
 
 
+# The simulated displays of the display-sync figures.
+DISPLAYS = {"never waiting": (0, {}), "60 Hz": (60, {}), "60 Hz, as before": (60, {"ignore": True})}
+
+
+def measure_display_sync(library, rounds, window):
+    """Frames drawn per second on DISPLAYS, on the title and in play."""
+    with SyncedGames({name: (hz, dict(options, library=library))
+                      for name, (hz, options) in DISPLAYS.items()}) as games:
+        stop(games)
+        title = frame_rates(games, rounds, window)
+        for game in games.values():
+            game.proc.send_signal(signal.SIGCONT)
+            probe = kvprobe.Probe(game.proc.pid, game.binary)
+            if not (hold_until(game, probe, "Return", lambda v: v["GameState"] == 1)
+                    and hold_until(game, probe, "Return", lambda v: v["GameState"] == 3)):
+                raise RuntimeError("a synced game did not reach play")
+            probe.close()
+            game.proc.send_signal(signal.SIGSTOP)
+        play = frame_rates(games, rounds, window)
+    return title, play
+
+
 def number(pattern, text):
     found = re.search(pattern, text)
     return float(found.group(1)) if found else float("nan")
@@ -125,6 +158,7 @@ def main():
     os.environ["KV_BINARY"] = binary
     os.environ["KV_GAME_DIR"] = game
     frames, runs, seconds = (50, 2, 1.0) if smoke else (2000, 10, 10.0)
+    sync_rounds, sync_window = (2, 0.1) if smoke else (20, 0.25)
 
     print("KelVantis performance suite%s, %s, %d cores" % (" (smoke run)" if smoke else "", load(), os.cpu_count()))
     with Xvfb() as xvfb:
@@ -151,17 +185,36 @@ def main():
         print("in play:      %.1f %%, of which sound %.1f %% (its frames alone: %.1f %%)"
               % (play_cpu[0], play_cpu[1], needed))
 
+        library = os.path.join(build, "tests", "libkvsynceddisplay.so")
+        print("\n== display sync: frames drawn per second, %d rounds of %.1f s each" % (sync_rounds, sync_window))
+        sync = None
+        if os.path.exists(library):
+            sync = measure_display_sync(library, sync_rounds, sync_window)
+            print("(in all windows; in the upper quartile of the windows, which outside load holds back least)")
+            for state, rates in zip(("title screen", "in play"), sync):
+                print("%-13s %s" % (state + ":", ", ".join("%s %.1f (%.1f)" % (
+                    name, rates.overall(name), rates.upper_quartile(name)) for name in DISPLAYS)))
+        else:
+            print("not measured: %s is not built (the tests are off)" % library)
+
     busiest = number(r"busiest playing frame: median ([\d.]+) ms", report)
     busiest_p95 = number(r"busiest playing frame: median [\d.]+ ms, p95 ([\d.]+) ms", report)
     floor = number(r"two-layer floor:\s+median ([\d.]+) ms", report)
     shot_ratio = number(r"screenshot: .*ratio ([\d.]+)", report)
     tick_us = number(r"playing tick.*median (\d+) ns", report) / 1000.0
+    # Figures that have no target.
+    figures = [
+        ("busiest frame / floor, median", "%.2f" % (busiest / floor)),
+        ("busiest frame p95", "%.2f ms" % busiest_p95),
+        ("start-up, median", "%.0f ms" % statistics.median(game_times)),
+    ]
+    if sync:
+        for state, rates in zip(("title", "play"), sync):
+            figures.append(("60 Hz display, %s, frames/s" % state, "%.1f (before %.1f, never waiting %.1f)"
+                            % (rates.overall("60 Hz"), rates.overall("60 Hz, as before"),
+                               rates.overall("never waiting"))))
     rows = [
-        ("busiest frame / floor, median", "%.2f" % (busiest / floor), "<= 2", busiest / floor <= 2.0),
-        ("busiest frame p95", "%.2f ms" % busiest_p95, "<= 5.5 ms", busiest_p95 <= 5.5),
         ("playing tick, full pool", "%.1f us" % tick_us, "<= 20 us", tick_us <= 20.0),
-        ("start-up, median", "%.0f ms" % statistics.median(game_times), "<= 150 ms",
-         statistics.median(game_times) <= 150.0),
         ("screenshot / libpng", "%.2f" % shot_ratio, "<= 1", shot_ratio <= 1.0),
         ("title screen CPU", "%.1f %%" % title_cpu[0], "<= 10 %", title_cpu[0] <= 10.0),
         # Sleeping between ticks: besides the music, no more than the frames
@@ -170,7 +223,10 @@ def main():
          play_cpu[0] - play_cpu[1] <= needed + 5.0),
         ("heap allocations per frame", "none" if code == 0 else "some", "none", code == 0),
     ]
-    print("\n== targets (%s)%s" % (load(), "  [smoke run: numbers mean nothing]" if smoke else ""))
+    print("\n== figures (%s)%s" % (load(), "  [smoke run: numbers mean nothing]" if smoke else ""))
+    for name, value in figures:
+        print("%-32s %s" % (name, value))
+    print("\n== targets")
     for name, value, target, met in rows:
         print("%-32s %12s   target %-12s %s" % (name, value, target, "met" if met else "NOT MET"))
     return 0 if code == 0 else 1

@@ -18,6 +18,7 @@
 #include "graphics/sharedTextures.h"
 #include "input/input.h"
 #include "input/gamepadSdl.h"
+#include "shell/swapControl.h"
 #include "world/map.h"
 #ifdef __EMSCRIPTEN__
 #include "shell/webPage.h"
@@ -51,6 +52,9 @@ bool initWindow()
     glutInitWindowSize(640, 480);
     if (glutCreateWindow("KelVantis Demo -- by Orvelle") == 0)
         return false;
+#ifndef __EMSCRIPTEN__
+    turnOffSwapSync();
+#endif
 
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);
