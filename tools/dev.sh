@@ -70,7 +70,9 @@ web_tests() {
   bash tools/dev.sh web-dist >&2 || return
   KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
     /usr/bin/python3 tests/web/test_web.py || status=$?
-  for t in failures storage sound; do KV_GAME_DIR="$PWD/$1/game" /usr/bin/python3 "tests/web/test_$t.py" || status=$?; done
+  for name in failures storage sound; do
+    KV_GAME_DIR="$PWD/$1/game" /usr/bin/python3 "tests/web/test_$name.py" || status=$?
+  done
   /usr/bin/python3 tests/web/test_pace.py || status=$?
   KV_WEB_DIST="$PWD/build-web/dist" /usr/bin/python3 tests/web/test_touch.py || status=$?
   echo "browser build and tests took $(( $(date +%s) - t )) s"
