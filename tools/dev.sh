@@ -71,6 +71,7 @@ web_tests() {
   KV_BINARY="$PWD/$1/kelvantis" KV_GAME_DIR="$PWD/$1/game" KV_WEB_DIST="$PWD/build-web/dist" \
     /usr/bin/python3 tests/web/test_web.py || status=$?
   /usr/bin/python3 tests/web/test_wavload.py || status=$?
+  /usr/bin/python3 tests/web/test_build_script.py || status=$?
   echo "browser build and tests took $(( $(date +%s) - t )) s"
   return $status
 }
