@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Browser build: compiles zlib, libjpeg-turbo, libogg and libvorbis from
 # Debian's source packages with Emscripten into build-web/prefix, then the
-# game into build-web/game, and writes the static folder build-web/dist (page,
-# script, WebAssembly, data). Prints the folder's path.
+# game into build-web/game, and writes the static folder build-web/dist (the
+# page, its service worker and manifest, and the script, WebAssembly, data and
+# icons, each named after a hash of its contents). Prints the folder's path.
 # Called by `bash tools/dev.sh web` and `bash tools/dev.sh web-dist`.
 #
 # Environment: KV_GAME_DATA, the asset generator's folder to package (default
@@ -242,7 +243,8 @@ build_libraries() {
 
 # ----------------------------------------------------------------- the game
 
-# The data the page preloads is the desktop tree's asset generator output.
+# The data the page preloads is the desktop tree's asset generator output,
+# and so are the home screen icons.
 build_assets() {
   cmake -S "$root" -B "$root/build" >&2
   cmake --build "$root/build" -j"$jobs" --target kvassets >&2
@@ -254,11 +256,72 @@ build_game() {
   cmake --build "$out/game" -j"$jobs" >&2
 }
 
+# ----------------------------------------------------------------- the folder
+
+# A file's name with a short hash of its contents before the extension:
+# NAME.HASH.EXT.
+hashed_name() {
+  local file=$1 base=$2 ext=$3
+  echo "$base.$(sha256sum "$file" | cut -c1-10).$ext"
+}
+
+# Replaces the match of the Perl pattern $2 in file $1 by the text $3
+# (after the pattern's first group, when it has one), failing unless the
+# pattern matches exactly once: a change in the compiler's output must stop
+# the build, not ship a page that loads the wrong file.
+replace_once() {
+  local file=$1
+  FROM=$2 TO=$3 perl -0777 -pi -e '
+    my $n = () = /$ENV{FROM}/g;
+    die "$ARGV: expected $ENV{FROM} once, found it $n times\n" if $n != 1;
+    s/$ENV{FROM}/(defined $1 ? $1 : "") . $ENV{TO}/e;' "$file"
+}
+
+# Every file but the page, its worker and its manifest is named after its
+# contents, so a web server may let browsers keep them for ever and a
+# browser never pairs one release's script with another's data. The script
+# names the .wasm and the .data, so it is renamed after them.
 write_dist() {
+  local game=$out/game tmp=$dist.tmp wasm data script icons=() size icon release files
+  rm -rf "$tmp"
+  mkdir -p "$tmp"
+  wasm=$(hashed_name "$game/kelvantis.wasm" kelvantis wasm)
+  data=$(hashed_name "$game/kelvantis.data" kelvantis data)
+  install -m 644 "$game/kelvantis.wasm" "$tmp/$wasm"
+  install -m 644 "$game/kelvantis.data" "$tmp/$data"
+  install -m 644 "$game/kelvantis.js" "$tmp/script.js"
+  replace_once "$tmp/script.js" '(\bwasmBinaryFile\s*=\s*)"kelvantis\.wasm"' "\"$wasm\""
+  replace_once "$tmp/script.js" '(\bREMOTE_PACKAGE_BASE\s*=\s*)"kelvantis\.data"' "\"$data\""
+  # The data's random id (for a preload cache this build does not use) is
+  # made from the data's hash, so the same build gives the same script.
+  replace_once "$tmp/script.js" '("package_uuid"\s*:\s*)"[0-9a-f-]{36}"' \
+    "\"$(sha256sum "$game/kelvantis.data" | cut -c1-8)-0000-4000-8000-000000000000\""
+  script=$(hashed_name "$tmp/script.js" kelvantis js)
+  mv "$tmp/script.js" "$tmp/$script"
+
+  for size in 192 512; do
+    icon=$(hashed_name "$root/build/icons/${size}x$size/kelvantis.png" "kelvantis-$size" png)
+    install -m 644 "$root/build/icons/${size}x$size/kelvantis.png" "$tmp/$icon"
+    icons+=("$icon")
+  done
+  cp "$root/web/manifest.webmanifest" "$tmp/"
+  replace_once "$tmp/manifest.webmanifest" '@ICON_192@' "${icons[0]}"
+  replace_once "$tmp/manifest.webmanifest" '@ICON_512@' "${icons[1]}"
+
+  cp "$root/web/index.html" "$tmp/"
+  replace_once "$tmp/index.html" "(script\\.src = )'kelvantis\\.js'" "'$script'"
+
+  # The release is named after everything it serves; the worker lists the
+  # named files, the script first (see web/sw.js).
+  files="'$script', '$wasm', '$data', '${icons[0]}', '${icons[1]}'"
+  release=$({ cat "$tmp/index.html" "$tmp/manifest.webmanifest" && echo "$files"; } | sha256sum | cut -c1-10)
+  cp "$root/web/sw.js" "$tmp/"
+  replace_once "$tmp/sw.js" '@RELEASE@' "$release"
+  replace_once "$tmp/sw.js" '@FILES@' "$files"
+
   rm -rf "$dist"
-  mkdir -p "$dist"
-  cp "$out/game/kelvantis.js" "$out/game/kelvantis.wasm" "$out/game/kelvantis.data" "$dist/"
-  cp "$root/web/index.html" "$dist/"
+  mv "$tmp" "$dist"
+  echo "release $release: $script $wasm $data" >&2
   echo "$dist"
 }
 
