@@ -75,6 +75,9 @@ web_tests() {
   done
   /usr/bin/python3 tests/web/test_pace.py || status=$?
   KV_WEB_DIST="$PWD/build-web/dist" /usr/bin/python3 tests/web/test_touch.py || status=$?
+  /usr/bin/python3 tests/web/test_build_script.py || status=$?
+  # Last: it builds a second release with one picture changed.
+  KV_GAME_DIR="$PWD/$1/game" /usr/bin/python3 tests/web/test_offline.py || status=$?
   echo "browser build and tests took $(( $(date +%s) - t )) s"
   return $status
 }
@@ -121,9 +124,8 @@ case "${1:-}" in
   web)
     install_packages "${web_packages[@]}"
     dist=$(bash tools/web/build.sh | tail -n 1)
-    port=${KV_WEB_PORT:-$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')}
-    echo "KelVantis in the browser: http://127.0.0.1:$port/"
-    exec python3 -m http.server --bind 127.0.0.1 --directory "$dist" "$port"
+    # No-store answers: a visit always gets this build (tools/web/serve.py).
+    exec python3 tools/web/serve.py "$dist" "${KV_WEB_PORT:-0}"
     ;;
   *)
     echo "usage: bash tools/dev.sh play|test|web-test|package|bench [--smoke]|web|web-dist" >&2
