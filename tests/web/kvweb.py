@@ -20,6 +20,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import unittest
 import urllib.request
 
 import websocket
@@ -334,3 +335,38 @@ class Page:
     def allow_downloads(self, folder):
         self.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder,
                   eventsEnabled=True)
+
+
+class PageTestCase(unittest.TestCase):
+    """Test cases sharing the web build served on 127.0.0.1 and, unless
+    `one_browser` is False, one Chromium with one page for the whole class."""
+
+    one_browser = True
+
+    @classmethod
+    def setUpClass(cls):
+        folder = dist_dir()
+        if not os.path.exists(os.path.join(folder, "index.html")):
+            raise RuntimeError("no web build in %s (bash tools/dev.sh web-dist)" % folder)
+        cls.server = StaticServer(folder)
+        cls.url = cls.server.url + "index.html"
+        cls.browser = cls.page = None
+        if cls.one_browser:
+            cls.browser = Chromium().__enter__()
+            cls.page = Page(cls.browser)
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.page:
+            cls.page.close()
+        if cls.browser:
+            cls.browser.close()
+        cls.server.close()
+
+    def open_title(self):
+        """Loads the page at a 640x480 canvas and waits for drawn frames."""
+        p = self.page
+        p.errors.clear()
+        p.fit_canvas(self.url)
+        p.wait_frames(3)
+        return p

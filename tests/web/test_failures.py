@@ -20,22 +20,15 @@ import kvweb  # noqa: E402
 from kvweb import wait_for  # noqa: E402
 
 
-class FailureMessageTest(unittest.TestCase):
+class FailureMessageTest(kvweb.PageTestCase):
     @classmethod
     def setUpClass(cls):
-        folder = kvweb.dist_dir()
-        if not os.path.exists(os.path.join(folder, "index.html")):
-            raise RuntimeError("no web build in %s (bash tools/dev.sh web-dist)" % folder)
-        cls.server = kvweb.StaticServer(folder)
-        cls.url = cls.server.url + "index.html"
-        cls.browser = kvweb.Chromium().__enter__()
-        cls.page = kvweb.Page(cls.browser)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.page.close()
-        cls.browser.close()
-        cls.server.close()
+        super().setUpClass()
+        # Every load goes to the server: the page's service worker, installed
+        # by the first case, would otherwise serve the files from its cache
+        # and hide the failures these cases make.
+        cls.page.send("Network.enable")
+        cls.page.send("Network.setBypassServiceWorker", bypass=True)
 
     def setUp(self):
         self.page.errors.clear()

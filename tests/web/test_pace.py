@@ -25,8 +25,9 @@ MAX_TICKS_PER_S = 92.0
 # tick, no timer keeps any pace: the rates are then printed, not checked.
 # What is checked under any load is the schedule: a tick is due 11 ms after
 # the previous one started, whatever that one's draw took, not 11 ms after
-# the draw ended. Per tick, (next due - this start) - 11 is about 0 then and
-# about the draw's length d otherwise: its median must stay below d / 2.
+# the draw ended. Per tick, (next due - this start) - 11 is at most 0 then
+# and about the draw's length d otherwise: its median, less d / 2, must not
+# be above 0.
 BUSY_LOAD = 2.0 * os.cpu_count()
 
 # Logs, for every page timer whose callback draws a frame (a clock tick),
@@ -73,32 +74,13 @@ MODIFIERS = {
 }
 
 
-class PaceAndKeysTest(unittest.TestCase):
+class PaceAndKeysTest(kvweb.PageTestCase):
     @classmethod
     def setUpClass(cls):
-        folder = kvweb.dist_dir()
-        if not os.path.exists(os.path.join(folder, "index.html")):
-            raise RuntimeError("no web build in %s (bash tools/dev.sh web-dist)" % folder)
-        cls.server = kvweb.StaticServer(folder)
-        cls.url = cls.server.url + "index.html"
-        cls.browser = kvweb.Chromium().__enter__()
-        cls.page = kvweb.Page(cls.browser)
+        super().setUpClass()
         cls.page.send("Page.addScriptToEvaluateOnNewDocument", source=TICK_LOG)
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.page.close()
-        cls.browser.close()
-        cls.server.close()
-
     # -- helpers
-
-    def open_title(self):
-        p = self.page
-        p.errors.clear()
-        p.fit_canvas(self.url)
-        p.wait_frames(3)
-        return p
 
     def open_play(self):
         p = self.open_title()
@@ -187,7 +169,10 @@ class PaceAndKeysTest(unittest.TestCase):
         print("ticks/s, frames/s, next tick's lateness (median ms): title %.1f %.1f %.2f,"
               " play %.1f %.1f %.2f; load %.1f" % (title + play + (load,)), file=sys.stderr)
         for scene, (ticks, frames, lateness) in (("title", title), ("play", play)):
-            self.assertLess(lateness, 0.0, scene + ": the next tick waits for the draw")
+            # Zero within rounding is the fix on an idle machine, where a
+            # tick's own work is shorter than the page clock's resolution;
+            # there the rate floor below tells the two orders apart.
+            self.assertLessEqual(lateness, 1e-6, scene + ": the next tick waits for the draw")
             self.assertLessEqual(ticks, MAX_TICKS_PER_S, scene + " ticks")
             self.assertLessEqual(frames, MAX_TICKS_PER_S, scene + " frames")
             if load < BUSY_LOAD:

@@ -19,18 +19,8 @@ KV_CFG = "new TextDecoder().decode(FS.readFile('/player/kv.cfg'))"
 OLD_OPTIONS = "FULLSCREEN=0\r\nMUSIC=3\r\nSFX=7\r\nSWAPP1=1"
 
 
-class OptionStorageTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        folder = kvweb.dist_dir()
-        if not os.path.exists(os.path.join(folder, "index.html")):
-            raise RuntimeError("no web build in %s (bash tools/dev.sh web-dist)" % folder)
-        cls.server = kvweb.StaticServer(folder)
-        cls.url = cls.server.url + "index.html"
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
+class OptionStorageTest(kvweb.PageTestCase):
+    one_browser = False
 
     def setUp(self):
         # A fresh profile for each case: nothing kept from another.

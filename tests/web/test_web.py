@@ -68,30 +68,7 @@ def desktop_title():
             return decode(f.read())
 
 
-class WebBuildTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        folder = kvweb.dist_dir()
-        if not os.path.exists(os.path.join(folder, "index.html")):
-            raise RuntimeError("no web build in %s (bash tools/dev.sh web-dist)" % folder)
-        cls.server = kvweb.StaticServer(folder)
-        cls.url = cls.server.url + "index.html"
-        cls.browser = kvweb.Chromium().__enter__()
-        cls.page = kvweb.Page(cls.browser)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.page.close()
-        cls.browser.close()
-        cls.server.close()
-
-    def open_title(self):
-        """Loads the page at a 640x480 canvas and waits for drawn frames."""
-        p = self.page
-        p.errors.clear()
-        p.fit_canvas(self.url)
-        p.wait_frames(3)
-        return p
+class WebBuildTest(kvweb.PageTestCase):
 
     def assertSamePicture(self, a, b, what, box=None):
         self.assertEqual(a.size, b.size, what)
