@@ -265,14 +265,7 @@
   window.addEventListener('keydown', function() { setShown(false); }, true);
   window.addEventListener('blur', releaseAll);
 
-  // A touchstart does not allow sound to start; the lift of a finger (or a
-  // click) does.
-  function allowSound() {
-    if (window.kvStatus === 'running')
-      Module.kvUserGesture();
-  }
-  window.addEventListener('touchend', allowSound, true);
-  window.addEventListener('pointerup', allowSound, true);
+  // Sound starts at the lift of a finger, not its touch: pre.js listens.
 
   // A long press on the game or its controls opens no menu.
   document.addEventListener('contextmenu', function(e) {

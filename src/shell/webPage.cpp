@@ -22,6 +22,7 @@
 #include "core/settings.h"
 #include "graphics/anim.h"
 #include "graphics/webGlState.h"
+#include "input/gamepad.h"
 #include "input/input.h"
 #include "shell/mainLoop.h"
 #include "shell/states.h"
@@ -75,15 +76,22 @@ void specialUp(int key, int x, int y)
     onSpecialUp(key, x, y);
 }
 
-// GLUT's joystick reports axes from -1000 to 1000 and button n as bit n; the
-// first connected gamepad is read the same way every 10 ms, its d-pad
-// counting as the stick. The standard layout's Back/Select (8) and Start (9)
-// are the menu buttons (Esc and Enter), kept out of the button bits. With no
-// pad connected the poll reads a centred stick and no buttons, so a pad
-// unplugged while something is held releases it (the joystick and menu
-// buttons act on changes only, so this costs nothing while no pad is there).
-constexpr int padBack = 8;
-constexpr int padStart = 9;
+// The first connected gamepad, read every 10 ms as the desktop reads a
+// standard-layout pad (input/gamepad.h): the browser's standard mapping
+// numbers A, B and X 0, 1 and 2, Back/Select 8, Start 9 and the d-pad 12 to
+// 15 (up, down, left, right), and gives the stick from -1 to 1. With no pad
+// connected the pad counts as gone, so one unplugged while something is held
+// releases it (the joystick and menu buttons act on changes only, so this
+// costs nothing while no pad is there).
+bool padButton(const EmscriptenGamepadEvent& pad, int b)
+{
+    return b < pad.numButtons && pad.digitalButton[b] != 0;
+}
+
+int padAxis(const EmscriptenGamepadEvent& pad, int a)
+{
+    return a < pad.numAxes ? static_cast<int>(std::lround(pad.axis[a] * 32767.0)) : 0;
+}
 
 void pollGamepad(int)
 {
@@ -95,29 +103,22 @@ void pollGamepad(int)
         EmscriptenGamepadEvent pad;
         if (emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected)
             continue;
-        unsigned int buttons = 0;
-        for (int b = 0; b < pad.numButtons && b < 12; b++)
-            if (pad.digitalButton[b] && b != padBack && b != padStart)
-                buttons |= 1u << b;
-        int x = pad.numAxes > 0 ? static_cast<int>(std::lround(pad.axis[0] * 1000.0)) : 0;
-        int y = pad.numAxes > 1 ? static_cast<int>(std::lround(pad.axis[1] * 1000.0)) : 0;
-        if (pad.numButtons > 15) { // the standard layout's d-pad: 12 up, 13 down, 14 left, 15 right
-            if (pad.digitalButton[12])
-                y = -1000;
-            if (pad.digitalButton[13])
-                y = 1000;
-            if (pad.digitalButton[14])
-                x = -1000;
-            if (pad.digitalButton[15])
-                x = 1000;
-        }
-        onJoystick(buttons, x, y, 0);
-        onPadMenuButtons(pad.numButtons > padStart && pad.digitalButton[padStart],
-                         pad.numButtons > padBack && pad.digitalButton[padBack]);
+        PadReading reading;
+        reading.a = padButton(pad, 0);
+        reading.b = padButton(pad, 1);
+        reading.x = padButton(pad, 2);
+        reading.back = padButton(pad, 8);
+        reading.start = padButton(pad, 9);
+        reading.dpadUp = padButton(pad, 12);
+        reading.dpadDown = padButton(pad, 13);
+        reading.dpadLeft = padButton(pad, 14);
+        reading.dpadRight = padButton(pad, 15);
+        reading.stickX = padAxis(pad, 0);
+        reading.stickY = padAxis(pad, 1);
+        onPadReading(reading);
         return;
     }
-    onJoystick(0, 0, 0, 0);
-    onPadMenuButtons(false, false);
+    onPadGone();
 }
 
 // Lets go of every control the game holds, through the same releases a key
@@ -136,8 +137,7 @@ void releaseEveryControl()
             heldSpecial[key] = false;
             onSpecialUp(key, 0, 0);
         }
-    onJoystick(0, 0, 0, 0);
-    onPadMenuButtons(false, false);
+    onPadGone();
 }
 
 // ---- Time that stops while the page is hidden ----------------------------------
